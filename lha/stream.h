@@ -38,4 +38,15 @@ private:
     std::size_t pos_ = 0;
 };
 
+// An output the writer can go back in, to fill in a member header once its data is written.
+class SeekableOutput : public OutputStream {
+public:
+    // Current write position, in bytes from the start.
+    virtual std::uint64_t position() const = 0;
+    // Moves the write position (at most to the current end); false on an error.
+    virtual bool seek(std::uint64_t offset) = 0;
+    // Cuts the output at the current position; false when the output cannot shrink.
+    virtual bool truncate() { return false; }
+};
+
 }  // namespace lha
