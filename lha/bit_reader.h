@@ -1,0 +1,123 @@
+// MSB-first bit reader over one member's compressed bytes, as the LHA decoders consume them.
+// It never asks the stream for more than the member's compressed size; past that it supplies
+// zero bits and remembers that it did, so a decoder can tell a damaged stream from a clean end.
+#pragma once
+
+#include "stream.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace lha {
+
+class BitReader {
+public:
+    // `size` is the number of compressed bytes the member has left in `in`.
+    BitReader(InputStream& in, std::uint64_t size)
+        : in_(in), left_(size), data_(new std::uint8_t[kChunk + 8]) {}
+
+    BitReader(const BitReader&) = delete;
+    BitReader& operator=(const BitReader&) = delete;
+
+    // Buffers at least 57 bits; zero bits stand in for data past the end.
+    void refill() {
+        if (bits_ > 56) return;
+        if (end_ - pos_ < 8 && left_ > 0) fillChunk();
+        if (end_ - pos_ >= 8) {
+            // The bits below the count are the true next bits, so OR-ing the same bytes
+            // in again on the next refill leaves them unchanged.
+            std::uint64_t v = loadBigEndian64(data_.get() + pos_);
+            buf_ |= v >> bits_;
+            pos_ += static_cast<unsigned>(63 - bits_) >> 3;
+            bits_ |= 56;
+            return;
+        }
+        while (bits_ <= 56) {
+            std::uint64_t byte = 0;
+            if (pos_ < end_) byte = data_[pos_++];
+            else padBits_ += 8;
+            buf_ |= byte << (56 - bits_);
+            bits_ += 8;
+        }
+    }
+
+    // The next n bits (1 <= n <= 32) without consuming them; call refill() first.
+    std::uint32_t peek(unsigned n) const { return static_cast<std::uint32_t>(buf_ >> (64 - n)); }
+
+    // Drops n bits (n <= buffered count).
+    void consume(unsigned n) {
+        buf_ <<= n;
+        bits_ -= static_cast<int>(n);
+    }
+
+    // Reads n bits (0 <= n <= 32), refilling as needed.
+    std::uint32_t get(unsigned n) {
+        if (n == 0) return 0;
+        if (bits_ < static_cast<int>(n)) refill();
+        std::uint32_t v = peek(n);
+        consume(n);
+        return v;
+    }
+
+    // Reads n bits (0 <= n <= 32) that refill() has already buffered.
+    std::uint32_t getBuffered(unsigned n) {
+        if (n == 0) return 0;
+        std::uint32_t v = peek(n);
+        consume(n);
+        return v;
+    }
+
+    // True once the decoder has consumed bits that lie past the compressed data.
+    bool overrun() const { return padBits_ > static_cast<std::uint64_t>(bits_); }
+    // The stream ended before the member's compressed size was read.
+    bool truncated() const { return truncated_; }
+    bool readFailed() const { return readFailed_; }
+    // Compressed bytes taken from the stream so far.
+    std::uint64_t bytesRead() const { return bytesRead_; }
+
+private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    static std::uint64_t loadBigEndian64(const std::uint8_t* p) {
+        std::uint64_t v = 0;
+        for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+        return v;
+    }
+
+    // Moves the unread tail to the front and reads more of the member.
+    void fillChunk() {
+        std::size_t tail = end_ - pos_;
+        std::memmove(data_.get(), data_.get() + pos_, tail);
+        pos_ = 0;
+        end_ = tail;
+        while (end_ < kChunk && left_ > 0) {
+            std::size_t want = kChunk - end_;
+            if (want > left_) want = static_cast<std::size_t>(left_);
+            std::size_t got = in_.read(data_.get() + end_, want);
+            if (got == 0) {
+                if (in_.failed()) readFailed_ = true;
+                else truncated_ = true;
+                left_ = 0;
+                break;
+            }
+            end_ += got;
+            left_ -= got;
+            bytesRead_ += got;
+        }
+    }
+
+    InputStream& in_;
+    std::uint64_t left_;
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::uint64_t buf_ = 0;
+    int bits_ = 0;
+    std::uint64_t padBits_ = 0;
+    std::uint64_t bytesRead_ = 0;
+    bool truncated_ = false;
+    bool readFailed_ = false;
+};
+
+}  // namespace lha

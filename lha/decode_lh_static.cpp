@@ -1,0 +1,206 @@
+// -lh4- to -lh7-: LZ77 with static Huffman blocks. Each block carries three code-length
+// sets (a pre-code for the literal/length lengths, the literal/length codes, the position
+// codes) followed by the block's symbols. The four methods differ only in dictionary size
+// and the number of position codes, so one template serves them all.
+#include "bit_reader.h"
+#include "decode_method.h"
+#include "huffman_decode.h"
+
+#include <array>
+#include <cstring>
+
+namespace lha {
+namespace {
+
+struct LhStaticParams {
+    unsigned dictBits;  // log2 of the dictionary size
+    unsigned np;        // number of position codes
+    unsigned pbit;      // bits of the position code-length count
+};
+
+inline constexpr LhStaticParams kLh4{12, 14, 4};
+inline constexpr LhStaticParams kLh5{13, 14, 4};
+inline constexpr LhStaticParams kLh6{15, 16, 5};
+inline constexpr LhStaticParams kLh7{16, 17, 5};
+
+inline constexpr unsigned kThreshold = 3;                     // shortest match
+inline constexpr unsigned kMaxMatch = 256;
+inline constexpr unsigned kNC = 256 + kMaxMatch - kThreshold + 1;  // literal/length codes: 510
+inline constexpr unsigned kCBit = 9;
+inline constexpr unsigned kNT = kMaxCodeLength + 3;           // pre-code symbols: 19
+inline constexpr unsigned kTBit = 5;
+inline constexpr unsigned kPreCodeSkipIndex = 3;              // a 2-bit zero run follows entry 3
+inline constexpr unsigned kNPMax = 17;
+inline constexpr unsigned kCRootBits = 12;
+inline constexpr unsigned kPRootBits = 8;
+
+struct BlockTables {
+    HuffmanDecoder pre;
+    HuffmanDecoder c;
+    HuffmanDecoder p;
+};
+
+// Reads a pre-code or position code-length set of up to `nn` entries into `table`.
+// `skipIndex` is the entry after which a 2-bit run of zero lengths follows (pre-code only).
+Error readPtLengths(BitReader& br, HuffmanDecoder& table, unsigned nn, unsigned nbit, int skipIndex) {
+    const unsigned n = br.get(nbit);
+    if (n == 0) {
+        const unsigned only = br.get(nbit);
+        if (only >= nn) return Error::Corrupt;
+        table.buildSingle(only);
+        return Error::Ok;
+    }
+    if (n > nn) return Error::Corrupt;
+    std::array<std::uint8_t, kNT> lengths{};
+    static_assert(kNT >= kNPMax);
+    unsigned i = 0;
+    while (i < n) {
+        br.refill();
+        unsigned len = br.getBuffered(3);
+        if (len == 7) {
+            // Lengths of 7 and more continue in unary: one 1-bit per extra step, then a 0.
+            while (br.getBuffered(1)) {
+                if (++len > kMaxCodeLength) return Error::Corrupt;
+            }
+        }
+        lengths[i++] = static_cast<std::uint8_t>(len);
+        if (static_cast<int>(i) == skipIndex) {
+            unsigned zeros = br.get(2);
+            while (zeros-- > 0 && i < nn) lengths[i++] = 0;
+        }
+    }
+    if (!table.build(lengths.data(), nn, kPRootBits)) return Error::Corrupt;
+    return Error::Ok;
+}
+
+// Reads the literal/length code lengths, run-length coded with the pre-code.
+Error readCLengths(BitReader& br, BlockTables& t) {
+    const unsigned n = br.get(kCBit);
+    if (n == 0) {
+        const unsigned only = br.get(kCBit);
+        if (only >= kNC) return Error::Corrupt;
+        t.c.buildSingle(only);
+        return Error::Ok;
+    }
+    if (n > kNC) return Error::Corrupt;
+    std::array<std::uint8_t, kNC> lengths{};
+    unsigned i = 0;
+    while (i < n) {
+        br.refill();
+        const int sym = t.pre.decode(br);
+        if (sym < 0) return Error::Corrupt;
+        if (sym > 2) {
+            lengths[i++] = static_cast<std::uint8_t>(sym - 2);
+            continue;
+        }
+        // Pre-code symbols 0..2 are runs of zero lengths: 1, 3..18, 20..531.
+        unsigned run = sym == 0 ? 1 : sym == 1 ? br.getBuffered(4) + 3 : br.getBuffered(kCBit) + 20;
+        if (run > n - i) return Error::Corrupt;
+        i += run;  // lengths[] is already zero there
+    }
+    if (!t.c.build(lengths.data(), kNC, kCRootBits)) return Error::Corrupt;
+    return Error::Ok;
+}
+
+template <const LhStaticParams& P>
+Error readBlockHeader(BitReader& br, BlockTables& t, unsigned& blockSymbols) {
+    if (br.overrun()) return br.truncated() ? Error::Truncated : Error::Corrupt;
+    blockSymbols = br.get(16);
+    // Encoders never emit an empty block; a zero here is damage (and would spin forever).
+    if (blockSymbols == 0) return Error::Corrupt;
+    if (Error e = readPtLengths(br, t.pre, kNT, kTBit, kPreCodeSkipIndex); e != Error::Ok) return e;
+    if (Error e = readCLengths(br, t); e != Error::Ok) return e;
+    if (Error e = readPtLengths(br, t.p, P.np, P.pbit, -1); e != Error::Ok) return e;
+    return Error::Ok;
+}
+
+// Copies a match of `len` bytes from `dist + 1` bytes back, at ring position `pos`,
+// slow path: wraps and flushes as needed.
+Error copyWrapping(OutputWindow& out, std::size_t& pos, std::size_t dist, unsigned len) {
+    std::uint8_t* ring = out.ring();
+    std::size_t src = (pos - dist - 1) & OutputWindow::kRingMask;
+    while (len-- > 0) {
+        ring[pos++] = ring[src];
+        src = (src + 1) & OutputWindow::kRingMask;
+        if (pos == OutputWindow::kRingSize) {
+            if (Error e = out.flush(pos); e != Error::Ok) return e;
+            pos = 0;
+        }
+    }
+    return Error::Ok;
+}
+
+Error streamError(const BitReader& br) {
+    if (br.readFailed()) return Error::ReadFailed;
+    if (br.truncated()) return Error::Truncated;
+    if (br.overrun()) return Error::Corrupt;
+    return Error::Ok;
+}
+
+template <const LhStaticParams& P>
+Error decodeLhStatic(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
+    static_assert(P.np <= kNPMax && (std::size_t{1} << (P.np - 1)) * 2 <= OutputWindow::kRingSize);
+    constexpr std::size_t kRingSize = OutputWindow::kRingSize;
+    BitReader br(in, compressedSize);
+    BlockTables t;
+    std::uint8_t* const ring = out.ring();
+    std::size_t pos = 0;
+    std::uint64_t left = out.size();
+    unsigned blockSymbols = 0;
+
+    while (left > 0) {
+        if (blockSymbols == 0) {
+            if (Error e = readBlockHeader<P>(br, t, blockSymbols); e != Error::Ok) return e;
+        }
+        --blockSymbols;
+        // 57 buffered bits cover the longest symbol: 16 + 16 + 15 extra position bits.
+        br.refill();
+        const int c = t.c.decode(br);
+        if (c < 256) {
+            if (c < 0) return Error::Corrupt;
+            ring[pos++] = static_cast<std::uint8_t>(c);
+            --left;
+            if (pos == kRingSize) {
+                if (Error e = out.flush(pos); e != Error::Ok) return e;
+                if (Error e = streamError(br); e != Error::Ok) return e;
+                pos = 0;
+            }
+            continue;
+        }
+        unsigned len = static_cast<unsigned>(c) - 256 + kThreshold;
+        const int pc = t.p.decode(br);
+        if (pc < 0) return Error::Corrupt;
+        std::size_t dist = static_cast<std::size_t>(pc);
+        if (pc > 1) dist = (std::size_t{1} << (pc - 1)) + br.getBuffered(static_cast<unsigned>(pc - 1));
+        if (len > left) len = static_cast<unsigned>(left);
+        left -= len;
+
+        const std::size_t src = (pos - dist - 1) & OutputWindow::kRingMask;
+        if (pos + len < kRingSize && src + len <= kRingSize) {
+            std::uint8_t* d = ring + pos;
+            const std::uint8_t* s = ring + src;
+            const bool farApart = src > pos || pos - src >= 8;
+            pos += len;
+            if (farApart) {
+                // Eight bytes at a time; the few bytes written past the match land in
+                // positions not yet produced (or the slack) and are overwritten later.
+                for (unsigned k = 0; k < len; k += 8) std::memcpy(d + k, s + k, 8);
+            } else {
+                for (unsigned k = 0; k < len; ++k) d[k] = s[k];
+            }
+        } else if (Error e = copyWrapping(out, pos, dist, len); e != Error::Ok) {
+            return e;
+        }
+    }
+    if (Error e = out.flush(pos); e != Error::Ok) return e;
+    return streamError(br);
+}
+
+}  // namespace
+
+Error decodeLh4(InputStream& in, std::uint64_t n, OutputWindow& out) { return decodeLhStatic<kLh4>(in, n, out); }
+Error decodeLh5(InputStream& in, std::uint64_t n, OutputWindow& out) { return decodeLhStatic<kLh5>(in, n, out); }
+Error decodeLh6(InputStream& in, std::uint64_t n, OutputWindow& out) { return decodeLhStatic<kLh6>(in, n, out); }
+Error decodeLh7(InputStream& in, std::uint64_t n, OutputWindow& out) { return decodeLhStatic<kLh7>(in, n, out); }
+
+}  // namespace lha
