@@ -3,6 +3,7 @@
 // zero bits and remembers that it did, so a decoder can tell a damaged stream from a clean end.
 #pragma once
 
+#include "error.h"
 #include "stream.h"
 
 #include <cstdint>
@@ -15,7 +16,8 @@ class BitReader {
 public:
     // `size` is the number of compressed bytes the member has left in `in`.
     BitReader(InputStream& in, std::uint64_t size)
-        : in_(in), left_(size), data_(new std::uint8_t[kChunk + 8]) {}
+        : in_(in), left_(size), chunk_(size < kChunk ? static_cast<std::size_t>(size) + 8 : kChunk),
+          data_(new std::uint8_t[chunk_ + 8]) {}
 
     BitReader(const BitReader&) = delete;
     BitReader& operator=(const BitReader&) = delete;
@@ -91,8 +93,8 @@ private:
         std::memmove(data_.get(), data_.get() + pos_, tail);
         pos_ = 0;
         end_ = tail;
-        while (end_ < kChunk && left_ > 0) {
-            std::size_t want = kChunk - end_;
+        while (end_ < chunk_ && left_ > 0) {
+            std::size_t want = chunk_ - end_;
             if (want > left_) want = static_cast<std::size_t>(left_);
             std::size_t got = in_.read(data_.get() + end_, want);
             if (got == 0) {
@@ -109,6 +111,7 @@ private:
 
     InputStream& in_;
     std::uint64_t left_;
+    std::size_t chunk_;
     std::unique_ptr<std::uint8_t[]> data_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
@@ -119,5 +122,24 @@ private:
     bool truncated_ = false;
     bool readFailed_ = false;
 };
+
+// The state of the input after decoding: a read error or a short input explains any
+// decoding failure; reading past the compressed data is damage.
+inline Error streamError(const BitReader& br) {
+    if (br.readFailed()) return Error::ReadFailed;
+    if (br.truncated()) return Error::Truncated;
+    if (br.overrun()) return Error::Corrupt;
+    return Error::Ok;
+}
+
+// A decoder's result with input problems put first: a stream that ended early shows up
+// as damage inside the decoder, but the cause is the truncation.
+inline Error blameInput(const BitReader& br, Error decoded) {
+    if (decoded == Error::Corrupt || decoded == Error::Ok) {
+        const Error input = streamError(br);
+        if (input != Error::Ok) return input;
+    }
+    return decoded;
+}
 
 }  // namespace lha

@@ -36,12 +36,6 @@ private:
     std::size_t pos_;
 };
 
-Error finishStream(const BitReader& br) {
-    if (br.readFailed()) return Error::ReadFailed;
-    if (br.truncated()) return Error::Truncated;
-    if (br.overrun()) return Error::Corrupt;
-    return Error::Ok;
-}
 
 }  // namespace
 
@@ -62,8 +56,7 @@ Error decodeLzs(InputStream& in, std::uint64_t compressedSize, OutputWindow& out
         }
         if (e != Error::Ok) return e;
     }
-    if (Error e = ring.finish(); e != Error::Ok) return e;
-    return finishStream(br);
+    return blameInput(br, ring.finish());
 }
 
 Error decodeLz5(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
@@ -94,8 +87,7 @@ Error decodeLz5(InputStream& in, std::uint64_t compressedSize, OutputWindow& out
             if (e != Error::Ok) return e;
         }
     }
-    if (Error e = ring.finish(); e != Error::Ok) return e;
-    return finishStream(br);
+    return blameInput(br, ring.finish());
 }
 
 }  // namespace lha

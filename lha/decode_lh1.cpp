@@ -124,11 +124,8 @@ HuffmanDecoder makePositionCode() {
     return d;
 }
 
-}  // namespace
-
-Error decodeLh1(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
+Error decodeSymbols(BitReader& br, OutputWindow& out) {
     static const HuffmanDecoder positionCode = makePositionCode();
-    BitReader br(in, compressedSize);
     AdaptiveTree tree;
     BytePutter put(out);
     std::uint8_t* const ring = out.ring();
@@ -162,11 +159,14 @@ Error decodeLh1(InputStream& in, std::uint64_t compressedSize, OutputWindow& out
             if (br.overrun()) break;
         }
     }
-    if (Error e = put.finish(); e != Error::Ok) return e;
-    if (br.readFailed()) return Error::ReadFailed;
-    if (br.truncated()) return Error::Truncated;
-    if (br.overrun()) return Error::Corrupt;
-    return Error::Ok;
+    return put.finish();
+}
+
+}  // namespace
+
+Error decodeLh1(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
+    BitReader br(in, compressedSize);
+    return blameInput(br, decodeSymbols(br, out));
 }
 
 }  // namespace lha

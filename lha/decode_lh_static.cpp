@@ -130,18 +130,12 @@ Error copyWrapping(OutputWindow& out, std::size_t& pos, std::size_t dist, unsign
     return Error::Ok;
 }
 
-Error streamError(const BitReader& br) {
-    if (br.readFailed()) return Error::ReadFailed;
-    if (br.truncated()) return Error::Truncated;
-    if (br.overrun()) return Error::Corrupt;
-    return Error::Ok;
-}
 
 template <const LhStaticParams& P>
-Error decodeLhStatic(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
-    static_assert(P.np <= kNPMax && (std::size_t{1} << (P.np - 1)) * 2 <= OutputWindow::kRingSize);
+Error decodeBlocks(BitReader& br, OutputWindow& out) {
+    // The farthest match (2^(np-1) - 1 back) must stay inside the space-filled tail.
+    static_assert(P.np <= kNPMax && (std::size_t{1} << (P.np - 1)) <= OutputWindow::kMaxDistance);
     constexpr std::size_t kRingSize = OutputWindow::kRingSize;
-    BitReader br(in, compressedSize);
     BlockTables t;
     std::uint8_t* const ring = out.ring();
     std::size_t pos = 0;
@@ -194,6 +188,12 @@ Error decodeLhStatic(InputStream& in, std::uint64_t compressedSize, OutputWindow
     }
     if (Error e = out.flush(pos); e != Error::Ok) return e;
     return streamError(br);
+}
+
+template <const LhStaticParams& P>
+Error decodeLhStatic(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
+    BitReader br(in, compressedSize);
+    return blameInput(br, decodeBlocks<P>(br, out));
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 
 namespace lha {
 
-enum class Method { Stored, Lh1, Lh4, Lh5, Lh6, Lh7, Lzs, Lz5, Directory, Unknown };
+enum class DecodeMethod { Stored, Lh1, Lh4, Lh5, Lh6, Lh7, Lzs, Lz5, Directory, Unknown };
 
 // The method for a five-character id such as "-lh5-"; Unknown for anything else.
-Method methodFromId(std::string_view id);
+DecodeMethod methodFromId(std::string_view id);
 
 // Each decoder reads at most `compressedSize` bytes from `in` and writes exactly
 // out.size() bytes to `out` unless it fails. Returns Corrupt for an invalid stream,
@@ -29,6 +29,6 @@ Error decodeLzs(InputStream& in, std::uint64_t compressedSize, OutputWindow& out
 Error decodeLz5(InputStream& in, std::uint64_t compressedSize, OutputWindow& out);
 
 // Runs the decoder for `method`; UnknownMethod for Unknown, Ok with no output for Directory.
-Error decodeMember(Method method, InputStream& in, std::uint64_t compressedSize, OutputWindow& out);
+Error decodeMember(DecodeMethod method, InputStream& in, std::uint64_t compressedSize, OutputWindow& out);
 
 }  // namespace lha

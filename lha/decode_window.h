@@ -24,6 +24,8 @@ public:
     static constexpr std::size_t kRingMask = kRingSize - 1;
     // Room past the ring's end for copies that write a few bytes beyond the match.
     static constexpr std::size_t kSlack = 512;
+    // Farthest back any method's match can reach.
+    static constexpr std::size_t kMaxDistance = 64 * 1024 + 64;
 
     // `storage` is reused between members to avoid reallocating; `size` is the member's
     // original size, the exact count the decoder must produce.
@@ -32,9 +34,9 @@ public:
         : out_(out), size_(size), progress_(progress) {
         storage.resize(kRingSize + kSlack);
         ring_ = storage.data();
-        // LHA decoders start with a dictionary of spaces; matches reaching before the
-        // start of the member copy them.
-        std::memset(ring_, ' ', kRingSize + kSlack);
+        // LHA decoders start with a dictionary of spaces; a match reaching before the start
+        // of the member wraps to the ring's end, at most kMaxDistance back.
+        std::memset(ring_ + kRingSize - kMaxDistance, ' ', kMaxDistance + kSlack);
     }
 
     std::uint8_t* ring() { return ring_; }

@@ -85,9 +85,9 @@ Error ArchiveReader::extract(OutputStream& out, std::function<void(std::uint64_t
     if (sticky_ != Error::Ok) return sticky_;
     if (!haveMember_ || dataTouched_) return Error::BadArgument;
     dataTouched_ = true;
-    const Method method = methodFromId(info_.method);
-    if (method == Method::Unknown) return Error::UnknownMethod;
-    if (method == Method::Directory) return Error::Ok;
+    const DecodeMethod method = methodFromId(info_.method);
+    if (method == DecodeMethod::Unknown) return Error::UnknownMethod;
+    if (method == DecodeMethod::Directory) return Error::Ok;
 
     MemberData data(*this);
     OutputWindow window(window_, out, info_.originalSize, progress);
