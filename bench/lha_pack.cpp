@@ -1,5 +1,5 @@
 // lha_pack: creates an .lzh archive of a folder with our writer (benchmark and interop tool).
-// usage: lha_pack [-m lh5|lh6|lh7] [-t threads] [-s segment-KiB] ARCHIVE DIR
+// usage: lha_pack [-m lh5|lh6|lh7] [-l normal|max] [-t threads] [-s segment-KiB] ARCHIVE DIR
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +20,13 @@ int main(int argc, char** argv) {
     for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
         std::string o = argv[i], v = argv[i + 1];
         if (o == "-m") opt.method = v == "lh7" ? lha::Method::Lh7 : v == "lh6" ? lha::Method::Lh6 : lha::Method::Lh5;
+        else if (o == "-l") opt.level = v == "max" ? lha::Level::Max : lha::Level::Normal;
         else if (o == "-t") opt.threads = static_cast<unsigned>(std::atoi(v.c_str()));
         else if (o == "-s") opt.segmentSize = static_cast<std::size_t>(std::atol(v.c_str())) << 10;
         else { std::fprintf(stderr, "unknown option %s\n", o.c_str()); return 2; }
     }
     if (argc - i != 2) {
-        std::fprintf(stderr, "usage: lha_pack [-m lh5|lh6|lh7] [-t threads] [-s segment-KiB] ARCHIVE DIR\n");
+        std::fprintf(stderr, "usage: lha_pack [-m lh5|lh6|lh7] [-l normal|max] [-t threads] [-s segment-KiB] ARCHIVE DIR\n");
         return 2;
     }
     const fs::path root = argv[i + 1];

@@ -29,13 +29,14 @@ struct Tree {
     unsigned single = 0;  // the only symbol when fewer than two are used
     int used = 0;
 
-    void build(const std::uint32_t* freq, unsigned n) {
+    // Lengths always; codes only when the block is really written.
+    void build(const std::uint32_t* freq, unsigned n, bool withCodes) {
         used = buildCodeLengths(freq, static_cast<int>(n), static_cast<int>(kMaxCodeBits), len.data());
         single = 0;
         if (used < 2)
             for (unsigned i = 0; i < n; ++i)
                 if (freq[i]) single = i;
-        buildCanonicalCodes(len.data(), static_cast<int>(n), code.data());
+        if (withCodes) buildCanonicalCodes(len.data(), static_cast<int>(n), code.data());
     }
 };
 
@@ -70,9 +71,9 @@ void cLengthTokens(const std::uint8_t* len, unsigned n, std::vector<LenToken>& o
     }
 }
 
-void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const LhFormat& f, BlockTrees& b) {
-    b.c.build(cFreq, kNC);
-    b.p.build(pFreq, f.np);
+void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const LhFormat& f, BlockTrees& b, bool withCodes) {
+    b.c.build(cFreq, kNC, withCodes);
+    b.p.build(pFreq, f.np, withCodes);
     b.cCount = 0;
     b.tokens.clear();
     if (b.c.used >= 2) {
@@ -82,7 +83,7 @@ void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const Lh
         cLengthTokens(b.c.len.data(), n, b.tokens);
         std::array<std::uint32_t, kNT> tFreq{};
         for (const LenToken& t : b.tokens) ++tFreq[t.sym];
-        b.t.build(tFreq.data(), kNT);
+        b.t.build(tFreq.data(), kNT, withCodes);
     }
 }
 
@@ -154,7 +155,7 @@ void BlockCoder::push(unsigned c, std::uint32_t extra) {
 
 std::uint64_t BlockCoder::estimateBits(const Freqs& f) const {
     BlockTrees b;
-    buildTrees(f.c.data(), f.p.data(), format_, b);
+    buildTrees(f.c.data(), f.p.data(), format_, b, false);
     BitCounter counter;
     writeTrees(counter, b, format_, static_cast<unsigned>(f.codes));
     std::uint64_t bits = counter.bits;
@@ -165,20 +166,24 @@ std::uint64_t BlockCoder::estimateBits(const Freqs& f) const {
 
 void BlockCoder::closeChunk() {
     if (chunk_.codes == 0) return;
+    const std::uint64_t chunkBits = estimateBits(chunk_);
     bool split = false;
-    if (block_.codes > 0) {
-        if (block_.codes + chunk_.codes > kMaxBlockCodes) {
-            split = true;
-        } else {
-            Freqs merged = block_;
-            merged.add(chunk_);
-            split = estimateBits(block_) + estimateBits(chunk_) < estimateBits(merged);
-        }
+    if (block_.codes == 0) {
+        blockBits_ = chunkBits;
+    } else if (block_.codes + chunk_.codes > kMaxBlockCodes) {
+        split = true;
+    } else {
+        Freqs merged = block_;
+        merged.add(chunk_);
+        const std::uint64_t mergedBits = estimateBits(merged);
+        split = blockBits_ + chunkBits < mergedBits;
+        if (!split) blockBits_ = mergedBits;
     }
     if (split) {
         writeBlock(0, chunkStart_, block_);
         codes_.erase(codes_.begin(), codes_.begin() + static_cast<std::ptrdiff_t>(chunkStart_));
         block_ = chunk_;
+        blockBits_ = chunkBits;
     } else {
         block_.add(chunk_);
     }
@@ -196,7 +201,7 @@ void BlockCoder::finish() {
 
 void BlockCoder::writeBlock(std::size_t begin, std::size_t end, const Freqs& f) {
     BlockTrees b;
-    buildTrees(f.c.data(), f.p.data(), format_, b);
+    buildTrees(f.c.data(), f.p.data(), format_, b, true);
     writeTrees(out_, b, format_, static_cast<unsigned>(end - begin));
     for (std::size_t i = begin; i < end; ++i) {
         std::uint32_t x = codes_[i];

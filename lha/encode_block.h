@@ -63,6 +63,7 @@ private:
     std::vector<std::uint32_t> codes_;
     std::size_t chunkStart_ = 0;  // codes_[0, chunkStart_) form the open block
     Freqs block_, chunk_;
+    std::uint64_t blockBits_ = 0;  // estimate for block_
     std::array<std::uint8_t, kNC> lastC_{};
     std::array<std::uint8_t, 32> lastP_{};
     bool hasLast_ = false;

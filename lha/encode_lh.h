@@ -16,10 +16,14 @@ enum class Method { Lh5, Lh6, Lh7 };
 // Format constants of a method.
 const LhFormat& formatOf(Method m);
 
+// How hard the parse works: Normal is lazy matching; Max weighs every match length by its
+// price in the previous block's codes (smaller output, about half the speed).
+enum class Level { Normal, Max };
+
 // Reusable per-thread encoder: owns the match finder's tables for one method.
 class SegmentEncoder {
 public:
-    explicit SegmentEncoder(Method method);
+    explicit SegmentEncoder(Method method, Level level = Level::Normal);
     ~SegmentEncoder();
     SegmentEncoder(const SegmentEncoder&) = delete;
     SegmentEncoder& operator=(const SegmentEncoder&) = delete;

@@ -10,18 +10,18 @@
 namespace lha {
 
 int buildCodeLengths(const std::uint32_t* freq, int n, int maxLen, std::uint8_t* lengths) {
-    std::vector<int> syms;
-    syms.reserve(static_cast<std::size_t>(n));
+    // Sort keys: frequency above, symbol below, so ties break by symbol and never by the sort.
+    std::vector<std::uint64_t> keys;
+    keys.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         lengths[i] = 0;
-        if (freq[i]) syms.push_back(i);
+        if (freq[i]) keys.push_back(std::uint64_t{freq[i]} << 16 | static_cast<unsigned>(i));
     }
-    const int used = static_cast<int>(syms.size());
+    const int used = static_cast<int>(keys.size());
     if (used < 2) return used;
-    // Stable order: ties broken by symbol so the result never depends on the sort.
-    std::sort(syms.begin(), syms.end(), [&](int a, int b) {
-        return freq[a] != freq[b] ? freq[a] < freq[b] : a < b;
-    });
+    std::sort(keys.begin(), keys.end());
+    std::vector<int> syms(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) syms[i] = static_cast<int>(keys[i] & 0xFFFF);
 
     // Nodes 0..used-1 are leaves in ascending weight; internal nodes follow in creation order,
     // which is also ascending weight, so two queues give the minimum in O(1).

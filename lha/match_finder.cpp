@@ -12,7 +12,9 @@ MatchFinder::MatchFinder(unsigned windowBits, unsigned chainDepth, unsigned nice
       windowMask_((std::size_t{1} << windowBits) - 1),
       chainDepth_(chainDepth),
       niceLength_(niceLength),
-      head_(std::size_t{1} << kHashBits),
+      // About two heads per window slot: fewer would merge chains, more would only miss the cache.
+      hashShift_(32 - std::min(windowBits + 2, 16u)),
+      head_(std::size_t{1} << (32 - hashShift_)),
       prev_(std::size_t{1} << windowBits) {}
 
 void MatchFinder::reset(const std::uint8_t* data, std::size_t size) {

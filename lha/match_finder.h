@@ -46,17 +46,17 @@ public:
 private:
     std::uint32_t hash(std::size_t pos) const {
         std::uint32_t v = data_[pos] | (std::uint32_t(data_[pos + 1]) << 8) | (std::uint32_t(data_[pos + 2]) << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2654435761u) >> hashShift_;
     }
     unsigned matchLength(std::size_t a, std::size_t b, unsigned limit) const;
 
-    static constexpr unsigned kHashBits = 16;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t windowSize_;
     std::size_t windowMask_;
     unsigned chainDepth_;
     unsigned niceLength_;
+    unsigned hashShift_;  // 32 - hash bits
     std::vector<std::uint32_t> head_;  // position + 1 of the newest entry per hash, 0 = empty
     std::vector<std::uint32_t> prev_;  // position + 1 of the previous entry with the same hash
 };

@@ -128,7 +128,7 @@ struct ArchiveWriter::Impl {
     }
 
     void workerLoop() {
-        SegmentEncoder enc(opt.method);
+        SegmentEncoder enc(opt.method, opt.level);
         std::unique_lock<std::mutex> lock(mu);
         for (;;) {
             workAvailable.wait(lock, [this] { return stopping || !pending.empty(); });
@@ -180,7 +180,7 @@ struct ArchiveWriter::Impl {
         Job& job = *inFlight.front();
         if (workers.empty()) {
             if (!job.done) {
-                if (!localEncoder) localEncoder = std::make_unique<SegmentEncoder>(opt.method);
+                if (!localEncoder) localEncoder = std::make_unique<SegmentEncoder>(opt.method, opt.level);
                 compress(*localEncoder, job);
                 job.done = true;
             }

@@ -18,6 +18,7 @@ namespace lha {
 
 struct WriterOptions {
     Method method = Method::Lh5;
+    Level level = Level::Normal;
     // Compressing threads; 0 picks one per hardware thread. With 1 the caller's thread does all
     // the work. The archive bytes are the same for every count.
     unsigned threads = 0;
