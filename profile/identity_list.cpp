@@ -19,7 +19,7 @@ void ListUsers(IdentityListOwner& owner, platform::ListControl& names, platform:
     }
     if (n != 0) {
         // Selecting in code sends no selection notice, so the pick handler is run here.
-        owner.UserList().SetListIndex(0);
+        owner.OwnUserList().SetListIndex(0);
         owner.UserList_Click();
     }
 }

@@ -10,13 +10,13 @@ namespace profile {
 class IdentityListOwner {
 public:
     virtual ~IdentityListOwner() = default;
-    virtual platform::ListControl& UserList() = 0;
+    virtual platform::ListControl& OwnUserList() = 0;
     virtual void UserList_Click() = 0;
 };
 
 // Appends each identity's user name to `names` ("err" when it has none) and its key to `keys`,
 // stopping at the first enumeration that fails. When any was found, selects the first entry of
-// the owner's UserList and runs its pick handler once.
+// the owner's own user list and runs its pick handler once.
 void ListUsers(IdentityListOwner& owner, platform::ListControl& names, platform::ListControl& keys);
 
 }  // namespace profile

@@ -43,7 +43,7 @@ protected:
         return items;
     }
 
-    platform::ListControl& UserList() override { return userList_; }
+    platform::ListControl& OwnUserList() override { return userList_; }
     void UserList_Click() override { clicks_.push_back(userList_.ListIndex()); }
 
     testsupport::TestWindow window_;

@@ -15,7 +15,10 @@ bool CreateKey(const std::string& path) {
     return true;
 }
 
-void DeleteTree(const std::string& path) { RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()); RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); }
+void DeleteTree(const std::string& path) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+}
 
 bool KeyExists(const std::string& path) {
     HKEY key = nullptr;

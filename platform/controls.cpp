@@ -1,0 +1,44 @@
+#include "platform/controls.h"
+
+#include "platform/form.h"
+
+namespace platform {
+
+std::wstring Control::Caption() const {
+    const int len = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd_, text.data(), len + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void Control::SetCaption(const std::wstring& text) { SetWindowTextW(hwnd_, text.c_str()); }
+
+void Control::SetToolTipText(const std::wstring& text) {
+    toolTip_ = text;
+    if (form_) form_->UpdateToolTip(*this);
+}
+
+bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+
+void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+int Control::Value() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
+
+void Control::SetValue(int value) { SendMessageW(hwnd_, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+void Control::SetTop(int twips) {
+    top_ = twips;
+    RECT rc;
+    GetWindowRect(hwnd_, &rc);
+    POINT origin = {rc.left, rc.top};
+    ScreenToClient(GetParent(hwnd_), &origin);
+    SetWindowPos(hwnd_, nullptr, origin.x, form_->TwipsToPixelsY(twips), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::SetForeColor(COLORREF color) {
+    foreColor_ = color;
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+}  // namespace platform

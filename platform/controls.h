@@ -1,0 +1,75 @@
+// A thin layer over Win32 controls: each control keeps its HWND and the free text slots the
+// program uses as state (Tag, tool tip), with positions given in twips.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+enum class ControlKind { Label, Frame, TextBox, CheckBox, Button, DropDownList, ListBox, Line };
+
+// Mouse pointer settings of a control.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerArrow = 1;
+inline constexpr int kPointerCustom = 99;
+
+// Where and how a control is made; positions are twips relative to its container.
+struct ControlSpec {
+    ControlKind kind = ControlKind::Label;
+    int id = 0;
+    const char* caption = "";  // UTF-8
+    int left = 0, top = 0, width = 0, height = 0;
+    int textColor = -1;        // a COLOR_* system colour index, -1 for the default
+    bool boldGothic = false;   // the bold Japanese Gothic font
+    int boldPoints10 = 0;      // its size in tenths of a point
+};
+
+class Form;
+
+class Control {
+public:
+    HWND hwnd() const { return hwnd_; }
+    int id() const { return spec_.id; }
+    const ControlSpec& spec() const { return spec_; }
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& text);
+    std::wstring Text() const { return Caption(); }
+    void SetText(const std::wstring& text) { SetCaption(text); }
+
+    const std::wstring& Tag() const { return tag_; }
+    void SetTag(const std::wstring& tag) { tag_ = tag; }
+    const std::wstring& ToolTipText() const { return toolTip_; }
+    void SetToolTipText(const std::wstring& text);
+
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+    // Check box state: 0 unticked, 1 ticked.
+    int Value() const;
+    void SetValue(int value);
+
+    int Top() const { return top_; }
+    // Moves the control vertically, in twips within its container.
+    void SetTop(int twips);
+
+    // Text colour as a COLORREF; CLR_INVALID for the system default.
+    COLORREF ForeColor() const { return foreColor_; }
+    void SetForeColor(COLORREF color);
+    int MousePointer() const { return mousePointer_; }
+    void SetMousePointer(int pointer) { mousePointer_ = pointer; }
+
+private:
+    friend class Form;
+    HWND hwnd_ = nullptr;
+    Form* form_ = nullptr;
+    ControlSpec spec_;
+    std::wstring tag_;
+    std::wstring toolTip_;
+    COLORREF foreColor_ = CLR_INVALID;
+    int mousePointer_ = kPointerDefault;
+    int top_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+// A top-level window that owns its controls: the static window procedure keeps `this` from
+// WM_NCCREATE and hands each message to one virtual handler. Frames are real container
+// windows, so their children are placed relative to them and overlap as pages do.
+#pragma once
+
+#include "platform/controls.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace platform {
+
+class Form {
+public:
+    Form();
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // Creates the (hidden) window with a client area of the given size in twips.
+    bool CreateForm(const std::wstring& caption, int clientWidthTwips, int clientHeightTwips, HMENU menu,
+                    HICON icon);
+    // Creates `control` inside `container` (nullptr: the window itself).
+    void Add(Control& control, const ControlSpec& spec, Control* container = nullptr);
+
+    int TwipsToPixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
+    int TwipsToPixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    Control* FindControl(HWND hwnd) const;
+    void UpdateToolTip(Control& control);
+
+protected:
+    virtual void OnCommand(Control& /*control*/, int /*notification*/) {}
+    virtual void OnMenu(int /*id*/) {}
+    virtual void OnClose() { DestroyWindow(hwnd_); }
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnCtlColor(HDC dc, HWND child);
+    bool OnSetCursor(HWND child);
+    HFONT BoldFont(int points10);
+
+    HWND hwnd_ = nullptr;
+    HWND toolTips_ = nullptr;
+    HFONT font_ = nullptr;
+    std::map<int, HFONT> boldFonts_;
+    std::map<int, HBRUSH> lineBrushes_;
+    std::map<HWND, Control*> controls_;
+    HCURSOR handCursor_ = nullptr;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+};
+
+// The pointing hand shown over page selectors (32 x 32, hot spot at 12, 1).
+HCURSOR CreateHandCursor();
+
+}  // namespace platform
