@@ -1,0 +1,91 @@
+#include "mainwindow/main_form.h"
+
+#include "mainwindow/resource.h"
+#include "platform/module_ini.h"
+#include "profile/special_folders.h"
+#include "profile/store_folder.h"
+#include "profile/system_probes.h"
+
+#include <utility>
+
+namespace mainwindow {
+namespace {
+
+}  // namespace
+
+Hooks DefaultHooks() {
+    Hooks h;
+    h.MsgBox = [](HWND owner, const std::wstring& text, const std::wstring& title, UINT flags) {
+        return MessageBoxW(owner, text.c_str(), title.c_str(), flags);
+    };
+    // Ending is immediate: no further event runs and nothing is saved.
+    h.EndProgram = [] { ExitProcess(0); };
+    return h;
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return {};
+    // At a drive root the folder keeps its backslash, as the system reports it.
+    return path.substr(0, (slash == 2 && path[1] == L':') ? slash + 1 : slash);
+}
+
+mainFrm::mainFrm(Hooks hooks) : hooks_(std::move(hooks)) {}
+
+std::wstring mainFrm::GetUdataPath(const std::wstring& key) const { return profile::GetUdataPath(key); }
+
+void mainFrm::Form_Load() {
+    Label1.SetCaption(Module_ini::GetOsVersionText());
+    Label2.SetCaption(Module_ini::GetIeVersionText());
+    Uname.SetCaption(Module_ini::GetLogonUserName());
+    Dpath.SetCaption(Getsplfol_mod::GetSpecialFolderPath(Getsplfol_mod::kProfileFolder));
+    if (Dpath.Caption().empty()) Dpath.SetCaption(Getsplfol_mod::GetLocalAppDataPath());
+    profile::ListUsers(*this, userList_, userDList_);
+    if (!hwnd()) return;  // the pick ended the program
+    const int selected = userList_.ListIndex();
+    const std::wstring key = selected >= 0 ? userDList_.List(selected) : std::wstring();
+    OLdPath.SetTag(GetUdataPath(key));
+    OLdPath.SetCaption(key);
+    OLdPath.SetToolTipText(OLdPath.Tag());
+    bkDir.SetText(ProgramFolder() + L"\\WBbackup");
+}
+
+void mainFrm::UserList_Click() {
+    const int selected = userList_.ListIndex();
+    const std::wstring key = selected >= 0 ? userDList_.List(selected) : std::wstring();
+    OLdPath.SetTag(profile::ResolvePickedStoreFolder(key));
+    if (!profile::StorePathExists(OLdPath.Tag())) {
+        hooks_.MsgBox(hwnd(), profile::kStoreMissingMessage, kProgramTitle, MB_OK);
+        hooks_.EndProgram();
+        DestroyWindow(hwnd());  // reached only when ending is not immediate (tests)
+        return;
+    }
+    OLdPath.SetCaption(key);
+    Label8.SetCaption(selected >= 0 ? userList_.List(selected) : std::wstring());
+}
+
+void mainFrm::Form_Unload() { hooks_.EndProgram(); }
+
+void mainFrm::Show() {
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(hwnd());
+}
+
+void mainFrm::OnCommand(platform::Control& control, int notification) {
+    if (&control == &UserList && notification == CBN_SELCHANGE) UserList_Click();
+}
+
+void mainFrm::OnMenu(int id) {
+    if (id == IDM_END) Form_Unload();
+}
+
+}  // namespace mainwindow

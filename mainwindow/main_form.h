@@ -1,0 +1,62 @@
+// The main program's window: the data hub whose control properties hold the program's state.
+#pragma once
+
+#include "platform/controls.h"
+#include "platform/form.h"
+#include "platform/list_control.h"
+#include "profile/identity_list.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace mainwindow {
+
+// How the window talks to the user and ends the program; tests answer and record instead.
+struct Hooks {
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags)> MsgBox;
+    std::function<void()> EndProgram;
+};
+Hooks DefaultHooks();
+
+inline constexpr wchar_t kProgramTitle[] = L"Quillbox";
+inline constexpr wchar_t kWindowCaption[] = L"Quillbox Ver2";
+
+class mainFrm : public platform::Form, public profile::IdentityListOwner {
+public:
+    explicit mainFrm(Hooks hooks = DefaultHooks());
+
+    // Builds the hidden window with every control; false when the window cannot be made.
+    bool Create();
+    void Form_Load();
+    void Form_Unload();
+    void Show();
+
+    // The identity pick: resolves, checks and shows the picked identity's store folder.
+    void UserList_Click() override;
+    platform::ListControl& OwnUserList() override { return userList_; }
+    std::wstring GetUdataPath(const std::wstring& key) const;
+
+    // Controls, by their designer names.
+    platform::Control Frame1, Label3[3], Label1, Label2, Uname, Label4, Dpath, Label5, UserList, OLdPath;
+    platform::Control Line1[2], Frame2, BackUpFrame[2], FrameSelect[2];
+    platform::Control Label6, Label7[2], Label8, bkDir, Addresbook, Command1;
+    platform::Control Label9, bkUser, BkDDir, Check1, Restorpath, Command2;
+    platform::Control UserDList, Text1, Text2;
+
+protected:
+    void OnCommand(platform::Control& control, int notification) override;
+    void OnMenu(int id) override;
+    void OnClose() override { Form_Unload(); }
+
+private:
+    Hooks hooks_;
+    platform::ListControl userList_;
+    platform::ListControl userDList_;
+};
+
+// The folder that holds the running program, as the system names it ("D:\" at a drive root).
+std::wstring ProgramFolder();
+
+}  // namespace mainwindow

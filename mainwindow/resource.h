@@ -1,0 +1,46 @@
+// Control, menu and resource ids of the main window.
+#pragma once
+
+#define IDI_QUILLBOX 1
+
+#define IDC_FRAME1 1001
+#define IDC_LABEL3_0 1002
+#define IDC_LABEL3_1 1003
+#define IDC_LABEL3_2 1004
+#define IDC_LABEL1 1005
+#define IDC_LABEL2 1006
+#define IDC_UNAME 1007
+#define IDC_LABEL4 1008
+#define IDC_DPATH 1009
+#define IDC_LABEL5 1010
+#define IDC_USERLIST 1011
+#define IDC_OLDPATH 1012
+#define IDC_LINE1_0 1013
+#define IDC_LINE1_1 1014
+#define IDC_FRAME2 1015
+#define IDC_BACKUPFRAME_0 1016
+#define IDC_BACKUPFRAME_1 1017
+#define IDC_FRAMESELECT_0 1018
+#define IDC_FRAMESELECT_1 1019
+#define IDC_LABEL6 1020
+#define IDC_LABEL7_0 1021
+#define IDC_LABEL7_1 1022
+#define IDC_LABEL8 1023
+#define IDC_BKDIR 1024
+#define IDC_ADDRESBOOK 1025
+#define IDC_COMMAND1 1026
+#define IDC_LABEL9 1027
+#define IDC_BKUSER 1028
+#define IDC_BKDDIR 1029
+#define IDC_CHECK1 1030
+#define IDC_RESTORPATH 1031
+#define IDC_COMMAND2 1032
+#define IDC_USERDLIST 1033
+#define IDC_TEXT1 1034
+#define IDC_TEXT2 1035
+
+#define IDM_BACKUP 2001
+#define IDM_RESTOR 2002
+#define IDM_HELP 2003
+#define IDM_ABOUT 2004
+#define IDM_END 2005
