@@ -14,22 +14,28 @@ std::vector<Entry> mixedEntries() {
     return {
         {"small.txt", textBytes(1000, 1)},
         {"folder", {}, true},
-        {"folder/large.txt", textBytes(1500000, 2)},
+        {"folder/large.txt", textBytes(700000, 2)},
         {"folder/noise.bin", randomBytes(200000, 3)},
         {"empty", {}},
-        {"mixed.bin", [] { Bytes b = textBytes(400000, 4); Bytes r = randomBytes(300000, 5); b.insert(b.begin() + 200000, r.begin(), r.end()); return b; }()},
+        {"mixed.bin", [] { Bytes b = textBytes(250000, 4); Bytes r = randomBytes(150000, 5); b.insert(b.begin() + 120000, r.begin(), r.end()); return b; }()},
     };
 }
 
 TEST(ArchiveWriter, OutputIsIdenticalForEveryThreadCount) {
-    struct Row { lha::Method method; std::size_t segment; };
-    const Row rows[] = {{lha::Method::Lh5, 64 << 10}, {lha::Method::Lh7, 100000}, {lha::Method::Lh5, 1 << 20}};
+    struct Row { lha::Method method; lha::Level level; std::size_t segment; std::vector<unsigned> threads; };
+    const Row rows[] = {
+        {lha::Method::Lh5, lha::Level::Normal, 64 << 10, {1, 2, 3}},
+        {lha::Method::Lh7, lha::Level::Normal, 100000, {1, 2}},
+        {lha::Method::Lh5, lha::Level::Max, 90000, {1, 2}},
+        {lha::Method::Lh5, lha::Level::Normal, 1 << 20, {1, 2}},
+    };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.segment);
         Bytes reference;
-        for (unsigned threads : {1u, 2u, 3u}) {
+        for (unsigned threads : r.threads) {
             lha::WriterOptions opt;
             opt.method = r.method;
+            opt.level = r.level;
             opt.segmentSize = r.segment;
             opt.threads = threads;
             Bytes a;

@@ -20,7 +20,7 @@ Bytes periodic(std::size_t period, std::size_t copies, std::uint32_t seed) {
     return b;
 }
 
-std::vector<Entry> sampleTree() {
+std::vector<Entry> sampleTree(std::size_t bigSize) {
     std::vector<Entry> e;
     e.push_back({"empty", {}});
     e.push_back({"one byte", {'x'}});
@@ -30,7 +30,7 @@ std::vector<Entry> sampleTree() {
     e.push_back({"sub dir/8192.txt", textBytes(8192, 2)});
     e.push_back({"sub dir/deep er", {}, true});
     e.push_back({"sub dir/deep er/64 KiB.txt", textBytes(65536, 3)});
-    e.push_back({"big text.log", textBytes(3 << 20, 4)});
+    e.push_back({"big text.log", textBytes(bigSize, 4)});
     e.push_back({"random.bin", randomBytes(300000, 5)});
     e.push_back({"tiny random.bin", randomBytes(100, 6)});
     e.push_back({"edge 8 KiB.bin", periodic(8192, 5, 7)});
@@ -68,12 +68,20 @@ void expectTree(const fs::path& dir, const std::vector<Entry>& entries) {
         EXPECT_TRUE(expected.count(fs::relative(f.path(), dir).generic_string())) << "extra " << f.path();
 }
 
-class PeerExtract : public ::testing::TestWithParam<lha::Method> {};
+struct Mode {
+    lha::Method method;
+    lha::Level level;
+    const char* name;
+    std::size_t bigSize;  // the largest member; several MiB once, smaller for the other modes
+};
+
+class PeerExtract : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(PeerExtract, EveryPeerExtractsEveryMemberIdentically) {
-    const std::vector<Entry> entries = sampleTree();
+    const std::vector<Entry> entries = sampleTree(GetParam().bigSize);
     lha::WriterOptions opt;
-    opt.method = GetParam();
+    opt.method = GetParam().method;
+    opt.level = GetParam().level;
     opt.threads = 2;
     opt.segmentSize = 256 << 10;  // several segments in the large members
     Bytes archive;
@@ -94,8 +102,12 @@ TEST_P(PeerExtract, EveryPeerExtractsEveryMemberIdentically) {
     EXPECT_EQ(0, run("lha t " + quote(arc), &log)) << log;
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, PeerExtract, ::testing::Values(lha::Method::Lh5, lha::Method::Lh7),
-                         [](const auto& info) { return info.param == lha::Method::Lh5 ? "lh5" : "lh7"; });
+INSTANTIATE_TEST_SUITE_P(Modes, PeerExtract,
+                         ::testing::Values(Mode{lha::Method::Lh5, lha::Level::Normal, "lh5", 3 << 20},
+                                           Mode{lha::Method::Lh7, lha::Level::Normal, "lh7", 600000},
+                                           Mode{lha::Method::Lh5, lha::Level::Max, "lh5_max", 600000},
+                                           Mode{lha::Method::Lh6, lha::Level::Max, "lh6_max", 600000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The method column of lhasa's verbose listing, per member path.
 std::map<std::string, std::string> lhasaMethods(const fs::path& arc) {
@@ -118,25 +130,26 @@ std::map<std::string, std::string> lhasaMethods(const fs::path& arc) {
 }
 
 TEST(PeerListing, LhasaShowsTheMethodChosenForEachMember) {
-    struct Row { Entry entry; lha::Method method; const char* expected; };
+    struct Row { Entry entry; const char* expected5; const char* expected7; };
     const Row rows[] = {
-        {{"text5.txt", textBytes(40000, 11)}, lha::Method::Lh5, "-lh5-"},
-        {{"text7.txt", textBytes(40000, 12)}, lha::Method::Lh7, "-lh7-"},
-        {{"noise.bin", randomBytes(40000, 13)}, lha::Method::Lh5, "-lh0-"},
-        {{"noise7.bin", randomBytes(40000, 14)}, lha::Method::Lh7, "-lh0-"},
-        {{"empty.txt", {}}, lha::Method::Lh5, "-lh0-"},
-        {{"folder", {}, true}, lha::Method::Lh7, "-lhd-"},
+        {{"text.txt", textBytes(40000, 11)}, "-lh5-", "-lh7-"},
+        {{"noise.bin", randomBytes(40000, 13)}, "-lh0-", "-lh0-"},
+        {{"tiny.txt", {'a', 'b'}}, "-lh0-", "-lh0-"},
+        {{"empty.txt", {}}, "-lh0-", "-lh0-"},
+        {{"folder", {}, true}, "-lhd-", "-lhd-"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.entry.path);
+    std::vector<Entry> entries;
+    for (const Row& row : rows) entries.push_back(row.entry);
+    for (lha::Method method : {lha::Method::Lh5, lha::Method::Lh7}) {
         lha::WriterOptions opt;
-        opt.method = row.method;
+        opt.method = method;
         Bytes archive;
-        ASSERT_EQ(lha::Error::Ok, buildArchive({row.entry}, opt, archive, 1700000000));
+        ASSERT_EQ(lha::Error::Ok, buildArchive(entries, opt, archive));
         TempDir tmp("list");
         writeFile(tmp.path() / "a.lzh", archive);
         auto methods = lhasaMethods(tmp.path() / "a.lzh");
-        EXPECT_EQ(row.expected, methods[row.entry.path]);
+        for (const Row& row : rows)
+            EXPECT_EQ(method == lha::Method::Lh5 ? row.expected5 : row.expected7, methods[row.entry.path]) << row.entry.path;
     }
 }
 

@@ -1,0 +1,114 @@
+// Archives from our writer read back through the library's ArchiveReader: headers report what
+// was written, every member decodes to its bytes, and raw copies rebuild the same archive.
+#include <gtest/gtest.h>
+
+#include "lha/reader.h"
+#include "writer_test_util.h"
+
+namespace {
+
+using namespace wt;
+
+class VectorOutput final : public lha::OutputStream {
+public:
+    bool write(const std::uint8_t* d, std::size_t n) override {
+        bytes.insert(bytes.end(), d, d + n);
+        return true;
+    }
+    Bytes bytes;
+};
+
+std::vector<Entry> entries() {
+    return {
+        {"a.txt", textBytes(30000, 1)},
+        {"dir", {}, true},
+        {"dir/nested dir", {}, true},
+        {"dir/nested dir/b.log", textBytes(500000, 2)},
+        {"dir/noise.bin", randomBytes(90000, 3)},
+        {"zero", {}},
+        {"one", {'1'}},
+        {"zeros.bin", Bytes(300000, 0)},
+        {"period 64k.bin", [] { Bytes u = randomBytes(65536, 4), b; for (int i = 0; i < 3; ++i) b.insert(b.end(), u.begin(), u.end()); return b; }()},
+    };
+}
+
+TEST(WriterRoundTrip, ReaderSeesHeadersAndDataAsWritten) {
+    struct Row { lha::Method method; lha::Level level; std::size_t segment; const char* method5; };
+    const Row rows[] = {
+        {lha::Method::Lh5, lha::Level::Normal, 1 << 20, "-lh5-"},
+        {lha::Method::Lh5, lha::Level::Normal, 50000, "-lh5-"},
+        {lha::Method::Lh6, lha::Level::Normal, 100000, "-lh6-"},
+        {lha::Method::Lh7, lha::Level::Normal, 70000, "-lh7-"},
+        {lha::Method::Lh5, lha::Level::Max, 60000, "-lh5-"},
+        {lha::Method::Lh7, lha::Level::Max, 1 << 20, "-lh7-"},
+    };
+    const std::vector<Entry> es = entries();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.method5) + " segment " + std::to_string(r.segment));
+        lha::WriterOptions opt;
+        opt.method = r.method;
+        opt.level = r.level;
+        opt.segmentSize = r.segment;
+        opt.threads = 2;
+        Bytes archive;
+        ASSERT_EQ(lha::Error::Ok, buildArchive(es, opt, archive, 1650000000));
+        lha::MemoryInput in(archive.data(), archive.size());
+        lha::ArchiveReader reader(in);
+        for (const Entry& e : es) {
+            SCOPED_TRACE(e.path);
+            lha::MemberInfo info;
+            ASSERT_EQ(lha::Error::Ok, reader.next(info));
+            ASSERT_FALSE(reader.atEnd());
+            EXPECT_EQ(e.path, info.path);
+            EXPECT_EQ(2, info.headerLevel);
+            EXPECT_EQ(e.dir, info.isDirectory());
+            EXPECT_EQ(1650000000, info.unixTime);
+            EXPECT_EQ(e.data.size(), info.originalSize);
+            if (!e.dir) {
+                // Stored exactly when compression would not shrink the data.
+                const bool stored = info.method == "-lh0-";
+                EXPECT_TRUE(stored || info.method == r.method5) << info.method;
+                EXPECT_EQ(stored, info.compressedSize == info.originalSize);
+                EXPECT_LE(info.compressedSize, info.originalSize);
+            }
+            VectorOutput out;
+            ASSERT_EQ(lha::Error::Ok, reader.extract(out));
+            EXPECT_TRUE(out.bytes == e.data);
+        }
+        lha::MemberInfo info;
+        ASSERT_EQ(lha::Error::Ok, reader.next(info));
+        EXPECT_TRUE(reader.atEnd());
+        EXPECT_EQ(archive.size(), reader.position());
+    }
+}
+
+TEST(WriterRoundTrip, RawCopiesThroughTheReaderRebuildTheArchive) {
+    lha::WriterOptions opt;
+    opt.segmentSize = 80000;
+    Bytes source;
+    ASSERT_EQ(lha::Error::Ok, buildArchive(entries(), opt, source));
+    // Keep every other member, as the DLL does when deleting from an archive.
+    lha::MemoryInput in(source.data(), source.size());
+    lha::ArchiveReader reader(in);
+    lha::MemoryOutput out;
+    lha::ArchiveWriter w(out, opt);
+    std::vector<Entry> kept;
+    const std::vector<Entry> es = entries();
+    for (std::size_t i = 0;; ++i) {
+        lha::MemberInfo info;
+        ASSERT_EQ(lha::Error::Ok, reader.next(info));
+        if (reader.atEnd()) break;
+        if (i % 2) continue;
+        VectorOutput raw;
+        ASSERT_EQ(lha::Error::Ok, reader.copyRaw(raw));
+        lha::MemoryInput rawIn(raw.bytes.data(), raw.bytes.size());
+        ASSERT_EQ(lha::Error::Ok, w.addRaw(info, rawIn));
+        kept.push_back(es[i]);
+    }
+    ASSERT_EQ(lha::Error::Ok, w.finish());
+    Bytes expected;
+    ASSERT_EQ(lha::Error::Ok, buildArchive(kept, opt, expected));
+    EXPECT_TRUE(out.bytes() == expected);
+}
+
+}  // namespace
