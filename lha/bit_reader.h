@@ -12,6 +12,12 @@
 
 namespace lha {
 
+#if defined(__GNUC__)
+#define LHA_HOT_INLINE inline __attribute__((always_inline))
+#else
+#define LHA_HOT_INLINE inline
+#endif
+
 class BitReader {
 public:
     // `size` is the number of compressed bytes the member has left in `in`.
@@ -23,32 +29,53 @@ public:
     BitReader& operator=(const BitReader&) = delete;
 
     // Buffers at least 57 bits; zero bits stand in for data past the end.
-    void refill() {
+    LHA_HOT_INLINE void refill() {
         if (bits_ > 56) return;
-        if (end_ - pos_ < 8 && left_ > 0) fillChunk();
         if (end_ - pos_ >= 8) {
             // The bits below the count are the true next bits, so OR-ing the same bytes
             // in again on the next refill leaves them unchanged.
-            std::uint64_t v = loadBigEndian64(data_.get() + pos_);
-            buf_ |= v >> bits_;
+            buf_ |= loadBigEndian64(data_.get() + pos_) >> bits_;
             pos_ += static_cast<unsigned>(63 - bits_) >> 3;
             bits_ |= 56;
             return;
         }
-        while (bits_ <= 56) {
-            std::uint64_t byte = 0;
-            if (pos_ < end_) byte = data_[pos_++];
-            else padBits_ += 8;
-            buf_ |= byte << (56 - bits_);
-            bits_ += 8;
+        refillSlow();
+    }
+
+    // Bits currently buffered.
+    int buffered() const { return bits_; }
+
+    // A copy of the buffer state that a decoder's inner loop keeps in registers (byte
+    // stores to the output would otherwise force the members back to memory each time).
+    struct Fast {
+        std::uint64_t buf;
+        int bits;
+        const std::uint8_t* p;
+        const std::uint8_t* end;
+
+        // Buffers at least 57 bits from data at hand; false when the slow path must
+        // read more of the stream or pad.
+        LHA_HOT_INLINE bool refill() {
+            if (bits > 56) return true;
+            if (end - p < 8) return false;
+            buf |= loadBigEndian64(p) >> bits;
+            p += static_cast<unsigned>(63 - bits) >> 3;
+            bits |= 56;
+            return true;
         }
+    };
+    Fast takeFast() const { return {buf_, bits_, data_.get() + pos_, data_.get() + end_}; }
+    void putFast(const Fast& f) {
+        buf_ = f.buf;
+        bits_ = f.bits;
+        pos_ = static_cast<std::size_t>(f.p - data_.get());
     }
 
     // The next n bits (1 <= n <= 32) without consuming them; call refill() first.
-    std::uint32_t peek(unsigned n) const { return static_cast<std::uint32_t>(buf_ >> (64 - n)); }
+    LHA_HOT_INLINE std::uint32_t peek(unsigned n) const { return static_cast<std::uint32_t>(buf_ >> (64 - n)); }
 
     // Drops n bits (n <= buffered count).
-    void consume(unsigned n) {
+    LHA_HOT_INLINE void consume(unsigned n) {
         buf_ <<= n;
         bits_ -= static_cast<int>(n);
     }
@@ -82,9 +109,31 @@ private:
     static constexpr std::size_t kChunk = 64 * 1024;
 
     static std::uint64_t loadBigEndian64(const std::uint8_t* p) {
-        std::uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
-        return v;
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        return __builtin_bswap64(v);
+#else
+        std::uint64_t r = 0;
+        for (int i = 0; i < 8; ++i) r = r << 8 | p[i];
+        return r;
+#endif
+    }
+
+    // Near the end of the chunk: reads more of the member, or pads with zeros at its end.
+    void refillSlow() {
+        if (left_ > 0) fillChunk();
+        if (end_ - pos_ >= 8) {
+            refill();
+            return;
+        }
+        while (bits_ <= 56) {
+            std::uint64_t byte = 0;
+            if (pos_ < end_) byte = data_[pos_++];
+            else padBits_ += 8;
+            buf_ |= byte << (56 - bits_);
+            bits_ += 8;
+        }
     }
 
     // Moves the unread tail to the front and reads more of the member.

@@ -131,6 +131,74 @@ Error copyWrapping(OutputWindow& out, std::size_t& pos, std::size_t dist, unsign
 }
 
 
+// Decodes symbols with all state in registers for as long as nothing unusual happens:
+// codes resolve in the root tables, eight input bytes are at hand, the output is far from
+// the ring's end and from the member's end. Returns to the careful path otherwise.
+LHA_HOT_INLINE void decodeFastRun(BitReader& br, const BlockTables& t, std::uint8_t* const ring, std::size_t& pos,
+                                  std::uint64_t& left, unsigned& blockSymbols) {
+    using H = HuffmanDecoder;
+    constexpr std::size_t kLimit = OutputWindow::kRingSize - kMaxMatch - 8;
+    BitReader::Fast f = br.takeFast();
+    const std::uint32_t* const ct = t.c.table();
+    const unsigned cShift = 64 - t.c.rootBits();
+    const std::uint32_t* const pt = t.p.table();
+    const unsigned pShift = 64 - t.p.rootBits();
+    std::size_t q = pos;
+    std::uint64_t l = left;
+    unsigned n = blockSymbols;
+    while (n > 0 && q < kLimit && l >= kMaxMatch) {
+        if (!f.refill()) break;
+        const std::uint32_t ce = ct[f.buf >> cShift];
+        if (!H::isSymbol(ce)) break;
+        const unsigned cLen = H::codeLength(ce);
+        const unsigned c = H::symbolOf(ce);
+        if (c < 256) {
+            f.buf <<= cLen;
+            f.bits -= static_cast<int>(cLen);
+            ring[q++] = static_cast<std::uint8_t>(c);
+            --l;
+            --n;
+            continue;
+        }
+        std::uint64_t b = f.buf << cLen;
+        const std::uint32_t pe = pt[b >> pShift];
+        if (!H::isSymbol(pe)) break;
+        const unsigned pLen = H::codeLength(pe);
+        const unsigned pc = H::symbolOf(pe);
+        b <<= pLen;
+        int bits = f.bits - static_cast<int>(cLen + pLen);
+        std::size_t dist = pc;
+        if (pc > 1) {
+            const unsigned extra = pc - 1;
+            dist = (std::size_t{1} << extra) + static_cast<std::size_t>(b >> (64 - extra));
+            b <<= extra;
+            bits -= static_cast<int>(extra);
+        }
+        f.buf = b;
+        f.bits = bits;
+        --n;
+        const unsigned len = c - 256 + kThreshold;
+        l -= len;
+        const std::size_t src = (q - dist - 1) & OutputWindow::kRingMask;
+        std::uint8_t* d = ring + q;
+        if (src + len <= OutputWindow::kRingSize) {
+            const std::uint8_t* s = ring + src;
+            if (src > q || q - src >= 8) {
+                for (unsigned k = 0; k < len; k += 8) std::memcpy(d + k, s + k, 8);
+            } else {
+                for (unsigned k = 0; k < len; ++k) d[k] = s[k];
+            }
+        } else {
+            for (unsigned k = 0; k < len; ++k) d[k] = ring[(src + k) & OutputWindow::kRingMask];
+        }
+        q += len;
+    }
+    br.putFast(f);
+    pos = q;
+    left = l;
+    blockSymbols = n;
+}
+
 template <const LhStaticParams& P>
 Error decodeBlocks(BitReader& br, OutputWindow& out) {
     // The farthest match (2^(np-1) - 1 back) must stay inside the space-filled tail.
@@ -146,6 +214,10 @@ Error decodeBlocks(BitReader& br, OutputWindow& out) {
         if (blockSymbols == 0) {
             if (Error e = readBlockHeader<P>(br, t, blockSymbols); e != Error::Ok) return e;
         }
+        decodeFastRun(br, t, ring, pos, left, blockSymbols);
+        if (left == 0) break;
+        if (blockSymbols == 0) continue;
+        // One symbol the careful way: long codes, input refills, ring wrap, member end.
         --blockSymbols;
         // 57 buffered bits cover the longest symbol: 16 + 16 + 15 extra position bits.
         br.refill();

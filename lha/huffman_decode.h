@@ -25,7 +25,7 @@ public:
 
     // Decodes one symbol, or returns -1 for a code no symbol owns.
     // Needs at least 16 bits buffered in `br`.
-    int decode(BitReader& br) const {
+    LHA_HOT_INLINE int decode(BitReader& br) const {
         std::uint32_t e = table_[br.peek(rootBits_)];
         if ((e & kKindMask) == kSymbol) {
             br.consume(e & kLengthMask);
@@ -33,6 +33,15 @@ public:
         }
         return decodeLong(br, e);
     }
+
+    // Raw access for inner loops that keep the bit buffer in registers: an entry indexed
+    // by the next rootBits() bits is either a symbol (isSymbol) of codeLength() bits, or
+    // something decode() must handle.
+    const std::uint32_t* table() const { return table_.data(); }
+    unsigned rootBits() const { return rootBits_; }
+    static bool isSymbol(std::uint32_t e) { return (e & kKindMask) == kSymbol; }
+    static unsigned codeLength(std::uint32_t e) { return e & kLengthMask; }
+    static unsigned symbolOf(std::uint32_t e) { return e >> 16; }
 
 private:
     static constexpr std::uint32_t kLengthMask = 0x1F;
