@@ -88,6 +88,7 @@ Error ArchiveReader::extract(OutputStream& out, std::function<void(std::uint64_t
     const DecodeMethod method = methodFromId(info_.method);
     if (method == DecodeMethod::Unknown) return Error::UnknownMethod;
     if (method == DecodeMethod::Directory) return Error::Ok;
+    if (info_.originalSize > sizeLimit_) return Error::TooLarge;
 
     MemberData data(*this);
     OutputWindow window(window_, out, info_.originalSize, progress);

@@ -34,6 +34,11 @@ public:
     // data was already consumed. A folder extracts as nothing.
     Error extract(OutputStream& out, std::function<void(std::uint64_t done)> progress = {});
 
+    // Members claiming more than `bytes` of original data are listed but not extracted:
+    // extract() returns TooLarge. A few bytes of -lh5- can legitimately claim gigabytes, so
+    // a caller that cannot afford that sets a limit. Default: no limit.
+    void setSizeLimit(std::uint64_t bytes) { sizeLimit_ = bytes; }
+
     // Passes over the current member's data; next() does this by itself.
     Error skip();
 
@@ -72,6 +77,7 @@ private:
     std::uint64_t dataLeft_ = 0;
     std::uint64_t headerOffset_ = 0;
     std::uint64_t position_ = 0;
+    std::uint64_t sizeLimit_ = ~std::uint64_t{0};
     std::vector<std::uint8_t> window_;
 };
 

@@ -277,6 +277,22 @@ TEST(ArchiveReaderApi, MemberErrorsLeaveTheWalkUsable) {
     }
 }
 
+TEST(ArchiveReaderApi, SizeLimitRefusesLargerMembersOnly) {
+    const Bytes a = fixture("jlha_lh5_l2.lzh");  // hello.txt (720 bytes), words.txt (36616), ...
+    lha::MemoryInput in(a.data(), a.size());
+    lha::ArchiveReader r(in);
+    r.setSizeLimit(720);
+    lha::MemberInfo m;
+    VectorOutput out;
+    ASSERT_EQ(lha::Error::Ok, r.next(m));
+    EXPECT_EQ(lha::Error::Ok, r.extract(out));
+    ASSERT_EQ(lha::Error::Ok, r.next(m));
+    EXPECT_EQ(lha::Error::TooLarge, r.extract(out));
+    EXPECT_EQ(720u, out.bytes.size());
+    ASSERT_EQ(lha::Error::Ok, r.next(m));
+    EXPECT_EQ("noise.bin", m.path);
+}
+
 TEST(ArchiveReaderApi, RefusedWriteIsReported) {
     const Bytes a = fixture("jlha_lh5_blocks.lzh");
     lha::MemoryInput in(a.data(), a.size());
