@@ -91,10 +91,10 @@ TEST_F(StoreRootTest, GetUdataPathResolvesTheStoreRoot) {
 // The identity-picked handler's two steps: resolve, then check the folder exists.
 TEST_F(StoreRootTest, PickedIdentityIsFoundOnlyWhenItsFolderExists) {
     testsupport::ScratchDir dir("store-pick");
-    const std::string profileRelative = "%UserProfile%\\";  // the profile folder itself exists
+    const std::string profileRoot = "%UserProfile%\\";  // the profile folder itself exists
     const struct { const char* what; bool makeOutlookKey; std::string root; std::wstring folder; bool exists; } rows[] = {
         {"existing folder", true, dir.path() + "\\", Widen(dir.path()), true},
-        {"profile placeholder", true, profileRelative, ProfileFolder(), true},
+        {"profile placeholder", true, profileRoot, ProfileFolder(), true},
         {"live upper-case placeholder", true, "%USERPROFILE%\\", L"%USERPROFILE%", false},
         {"missing folder", true, dir.path() + "\\gone\\", Widen(dir.path()) + L"\\gone", false},
         {"no Outlook Express key", false, "", L"err", false},
