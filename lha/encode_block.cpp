@@ -3,18 +3,13 @@
 #include "encode_block.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "huffman_encode.h"
 
 namespace lha {
 namespace {
 
-constexpr std::size_t kChunkCodes = 2048;
-
-struct BitCounter {
-    std::uint64_t bits = 0;
-    void put(unsigned count, std::uint32_t) { bits += count; }
-};
 
 // One entry of the coded c-length list: a code-length tree symbol plus its extra bits.
 struct LenToken {
@@ -29,14 +24,13 @@ struct Tree {
     unsigned single = 0;  // the only symbol when fewer than two are used
     int used = 0;
 
-    // Lengths always; codes only when the block is really written.
-    void build(const std::uint32_t* freq, unsigned n, bool withCodes) {
+    void build(const std::uint32_t* freq, unsigned n) {
         used = buildCodeLengths(freq, static_cast<int>(n), static_cast<int>(kMaxCodeBits), len.data());
         single = 0;
         if (used < 2)
             for (unsigned i = 0; i < n; ++i)
                 if (freq[i]) single = i;
-        if (withCodes) buildCanonicalCodes(len.data(), static_cast<int>(n), code.data());
+        buildCanonicalCodes(len.data(), static_cast<int>(n), code.data());
     }
 };
 
@@ -71,9 +65,9 @@ void cLengthTokens(const std::uint8_t* len, unsigned n, std::vector<LenToken>& o
     }
 }
 
-void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const LhFormat& f, BlockTrees& b, bool withCodes) {
-    b.c.build(cFreq, kNC, withCodes);
-    b.p.build(pFreq, f.np, withCodes);
+void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const LhFormat& f, BlockTrees& b) {
+    b.c.build(cFreq, kNC);
+    b.p.build(pFreq, f.np);
     b.cCount = 0;
     b.tokens.clear();
     if (b.c.used >= 2) {
@@ -83,7 +77,7 @@ void buildTrees(const std::uint32_t* cFreq, const std::uint32_t* pFreq, const Lh
         cLengthTokens(b.c.len.data(), n, b.tokens);
         std::array<std::uint32_t, kNT> tFreq{};
         for (const LenToken& t : b.tokens) ++tFreq[t.sym];
-        b.t.build(tFreq.data(), kNT, withCodes);
+        b.t.build(tFreq.data(), kNT);
     }
 }
 
@@ -146,22 +140,35 @@ BlockCoder::BlockCoder(const LhFormat& format, BitWriter& out) : format_(format)
     codes_.reserve(kMaxBlockCodes + kChunkCodes);
 }
 
-void BlockCoder::push(unsigned c, std::uint32_t extra) {
-    codes_.push_back(c | (extra & 0xFFFF0000u));
-    ++chunk_.c[c];
-    if (c >= 256) ++chunk_.p[positionSymbol(extra >> 16)];
-    if (++chunk_.codes == kChunkCodes) closeChunk();
-}
-
+// Shannon size of the codes (sum of f * log2(total / f), in 1/64 bits via a table of
+// n * log2(n)) plus a rough price for the trees: cheap enough to run at every chunk.
 std::uint64_t BlockCoder::estimateBits(const Freqs& f) const {
-    BlockTrees b;
-    buildTrees(f.c.data(), f.p.data(), format_, b, false);
-    BitCounter counter;
-    writeTrees(counter, b, format_, static_cast<unsigned>(f.codes));
-    std::uint64_t bits = counter.bits;
-    for (unsigned i = 0; i < kNC; ++i) bits += std::uint64_t{f.c[i]} * b.c.len[i];
-    for (unsigned i = 0; i < format_.np; ++i) bits += std::uint64_t{f.p[i]} * (b.p.len[i] + (i > 1 ? i - 1 : 0));
-    return bits;
+    static const std::vector<std::uint64_t> nLogN = [] {
+        std::vector<std::uint64_t> v(kMaxBlockCodes + kChunkCodes + 1);
+        for (std::size_t i = 1; i < v.size(); ++i) v[i] = static_cast<std::uint64_t>(std::llround(64.0 * double(i) * std::log2(double(i))));
+        return v;
+    }();
+    auto nlogn = [&](std::size_t i) { return nLogN[std::min(i, nLogN.size() - 1)]; };
+    std::uint64_t total = 0, sum = 0, scaled = 0;
+    unsigned used = 0, zeroRuns = 0;
+    bool inRun = false;
+    for (unsigned i = 0; i < kNC; ++i) {
+        total += f.c[i];
+        sum += nlogn(f.c[i]);
+        if (f.c[i]) { ++used; inRun = false; }
+        else if (!inRun) { ++zeroRuns; inRun = true; }
+    }
+    scaled += nlogn(total) - sum;
+    total = sum = 0;
+    std::uint64_t extra = 0;
+    for (unsigned i = 0; i < format_.np; ++i) {
+        total += f.p[i];
+        sum += nlogn(f.p[i]);
+        extra += std::uint64_t{f.p[i]} * (i > 1 ? i - 1 : 0);
+    }
+    scaled += nlogn(total) - sum;
+    // Tree prices: about 4 bits per used code length, 7 per zero run, 3 per position length.
+    return scaled / 64 + extra + used * 4 + zeroRuns * 7 + format_.np * 3 + 40;
 }
 
 void BlockCoder::closeChunk() {
@@ -201,7 +208,7 @@ void BlockCoder::finish() {
 
 void BlockCoder::writeBlock(std::size_t begin, std::size_t end, const Freqs& f) {
     BlockTrees b;
-    buildTrees(f.c.data(), f.p.data(), format_, b, true);
+    buildTrees(f.c.data(), f.p.data(), format_, b);
     writeTrees(out_, b, format_, static_cast<unsigned>(end - begin));
     for (std::size_t i = begin; i < end; ++i) {
         std::uint32_t x = codes_[i];

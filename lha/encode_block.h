@@ -27,6 +27,10 @@ inline constexpr unsigned kTBit = 5;
 inline constexpr unsigned kCBit = 9;
 inline constexpr unsigned kMaxBlockCodes = 65535;
 inline constexpr unsigned kMaxCodeBits = 16;
+inline constexpr std::size_t kChunkCodes = 2048;  // codes between block-split decisions
+
+// Bit length of a position value (0 for 0): the position tree's symbol.
+inline unsigned positionSymbol(unsigned p) { return p ? 32u - static_cast<unsigned>(__builtin_clz(p)) : 0u; }
 
 class BlockCoder {
 public:
@@ -52,7 +56,13 @@ private:
         std::size_t codes = 0;
         void add(const Freqs& o);
     };
-    void push(unsigned c, std::uint32_t extra);
+    // Inline: called once per code from the parse loops.
+    void push(unsigned c, std::uint32_t extra) {
+        codes_.push_back(c | (extra & 0xFFFF0000u));
+        ++chunk_.c[c];
+        if (c >= 256) ++chunk_.p[positionSymbol(extra >> 16)];
+        if (++chunk_.codes == kChunkCodes) closeChunk();
+    }
     void closeChunk();
     std::uint64_t estimateBits(const Freqs& f) const;
     void writeBlock(std::size_t begin, std::size_t end, const Freqs& f);
@@ -69,7 +79,5 @@ private:
     bool hasLast_ = false;
 };
 
-// Bit length of a position value (0 for 0): the position tree's symbol.
-inline unsigned positionSymbol(unsigned p) { return p ? 32u - static_cast<unsigned>(__builtin_clz(p)) : 0u; }
 
 }  // namespace lha
