@@ -16,12 +16,14 @@ public:
     LarcRing(OutputWindow& out, std::size_t start) : put_(out), pos_(start) {}
     std::array<std::uint8_t, RingSize>& bytes() { return ring_; }
 
+    // Emits one byte and records it in the ring; counts it off `left`.
     Error literal(std::uint8_t b, std::uint64_t& left) {
         ring_[pos_] = b;
         pos_ = (pos_ + 1) % RingSize;
         --left;
         return put_.put(b);
     }
+    // Copies `len` bytes starting at absolute ring position `from`, stopping at `left` == 0.
     Error match(std::size_t from, unsigned len, std::uint64_t& left) {
         for (unsigned k = 0; k < len && left > 0; ++k) {
             if (Error e = literal(ring_[(from + k) % RingSize], left); e != Error::Ok) return e;

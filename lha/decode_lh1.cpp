@@ -124,6 +124,8 @@ HuffmanDecoder makePositionCode() {
     return d;
 }
 
+// Decodes until out.size() bytes are produced or the input is overrun (checked every
+// 4096 symbols, since every symbol costs at least one bit).
 Error decodeSymbols(BitReader& br, OutputWindow& out) {
     static const HuffmanDecoder positionCode = makePositionCode();
     AdaptiveTree tree;

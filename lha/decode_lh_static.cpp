@@ -102,6 +102,8 @@ Error readCLengths(BitReader& br, BlockTables& t) {
     return Error::Ok;
 }
 
+// Reads a block's symbol count and its three code tables. Corrupt for an empty block or
+// any invalid table; Truncated/Corrupt when the input already ran out.
 template <const LhStaticParams& P>
 Error readBlockHeader(BitReader& br, BlockTables& t, unsigned& blockSymbols) {
     if (br.overrun()) return br.truncated() ? Error::Truncated : Error::Corrupt;
@@ -199,6 +201,8 @@ LHA_HOT_INLINE void decodeFastRun(BitReader& br, const BlockTables& t, std::uint
     blockSymbols = n;
 }
 
+// Decodes blocks until the window has produced out.size() bytes; the last match is cut
+// at that size. Returns Corrupt for invalid codes, WriteFailed from the output.
 template <const LhStaticParams& P>
 Error decodeBlocks(BitReader& br, OutputWindow& out) {
     // The farthest match (2^(np-1) - 1 back) must stay inside the space-filled tail.
@@ -262,6 +266,7 @@ Error decodeBlocks(BitReader& br, OutputWindow& out) {
     return streamError(br);
 }
 
+// One member of the method P: see decode_method.h for the contract.
 template <const LhStaticParams& P>
 Error decodeLhStatic(InputStream& in, std::uint64_t compressedSize, OutputWindow& out) {
     BitReader br(in, compressedSize);

@@ -86,8 +86,10 @@ Error readExact(InputStream& in, std::vector<std::uint8_t>& buf, std::size_t at,
     return Error::Ok;
 }
 
+// Bytes that start a two-byte Shift_JIS character.
 bool isShiftJisLead(std::uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
+// Directory extension bytes with their 0xFF separators as '/'.
 std::string directoryToSlashes(std::string_view raw) {
     std::string s(raw);
     for (char& ch : s)
@@ -208,6 +210,7 @@ std::string joinPath(const Extended& ext, std::string baseName) {
     return path;
 }
 
+// Copies what the extended headers said over the base header's fields.
 void applyCommon(const Extended& ext, MemberInfo& info) {
     if (ext.hasAttributes) info.attributes = ext.attributes;
     if (ext.hasUnixTime) {
@@ -223,8 +226,10 @@ void applyCommon(const Extended& ext, MemberInfo& info) {
     }
 }
 
+// A method id is five bytes framed by '-'; anything else means we are not at a header.
 bool methodLooksValid(std::string_view m) { return m.size() == 5 && m[0] == '-' && m[4] == '-'; }
 
+// The level-0/1 header checksum: the byte sum modulo 256.
 std::uint8_t byteSum(const std::uint8_t* p, std::size_t n) {
     unsigned s = 0;
     for (std::size_t i = 0; i < n; ++i) s += p[i];

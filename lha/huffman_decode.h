@@ -50,6 +50,7 @@ private:
     static constexpr std::uint32_t kSubtable = 0x20;
     static constexpr std::uint32_t kInvalid = 0x40;
 
+    // Second-level lookup for a root entry `e` that is not a symbol; -1 when invalid.
     int decodeLong(BitReader& br, std::uint32_t e) const;
 
     std::vector<std::uint32_t> table_;

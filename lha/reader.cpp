@@ -9,6 +9,7 @@
 
 namespace lha {
 
+// Reads at most what is left of the member's data.
 std::size_t ArchiveReader::MemberData::read(std::uint8_t* buffer, std::size_t size) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, r_.dataLeft_));
     if (want == 0) return 0;
@@ -18,6 +19,7 @@ std::size_t ArchiveReader::MemberData::read(std::uint8_t* buffer, std::size_t si
     return got;
 }
 
+// Skips within the member's data only.
 bool ArchiveReader::MemberData::skip(std::uint64_t size) {
     if (size > r_.dataLeft_) return false;
     // Count what a failing skip may have consumed as gone: the position is lost anyway.
@@ -29,6 +31,7 @@ bool ArchiveReader::MemberData::skip(std::uint64_t size) {
 
 ArchiveReader::ArchiveReader(InputStream& in) : in_(in) {}
 
+// Records an error that loses the archive position; every later call returns it.
 Error ArchiveReader::fail(Error e) {
     sticky_ = e;
     haveMember_ = false;

@@ -64,6 +64,7 @@ bool safeRelative(const std::string& p) {
     return true;
 }
 
+// Runs one command over the archive; 0 when every member succeeded, 1 otherwise.
 int run(const char* cmd, const char* archive, const char* dir) {
     FilePtr f(std::fopen(archive, "rb"));
     if (!f) {
