@@ -137,7 +137,7 @@ void BlockCoder::Freqs::add(const Freqs& o) {
 }
 
 BlockCoder::BlockCoder(const LhFormat& format, BitWriter& out) : format_(format), out_(out) {
-    codes_.reserve(kMaxBlockCodes + kChunkCodes);
+    codes_.resize(kMaxBlockCodes + kChunkCodes);
 }
 
 // Shannon size of the codes (sum of f * log2(total / f), in 1/64 bits via a table of
@@ -188,20 +188,21 @@ void BlockCoder::closeChunk() {
     }
     if (split) {
         writeBlock(0, chunkStart_, block_);
-        codes_.erase(codes_.begin(), codes_.begin() + static_cast<std::ptrdiff_t>(chunkStart_));
+        std::copy(codes_.begin() + static_cast<std::ptrdiff_t>(chunkStart_), codes_.begin() + static_cast<std::ptrdiff_t>(count_), codes_.begin());
+        count_ -= chunkStart_;
         block_ = chunk_;
         blockBits_ = chunkBits;
     } else {
         block_.add(chunk_);
     }
-    chunkStart_ = codes_.size();
+    chunkStart_ = count_;
     chunk_ = Freqs{};
 }
 
 void BlockCoder::finish() {
     closeChunk();
-    if (block_.codes > 0) writeBlock(0, codes_.size(), block_);
-    codes_.clear();
+    if (block_.codes > 0) writeBlock(0, count_, block_);
+    count_ = 0;
     chunkStart_ = 0;
     block_ = Freqs{};
 }

@@ -58,7 +58,7 @@ private:
     };
     // Inline: called once per code from the parse loops.
     void push(unsigned c, std::uint32_t extra) {
-        codes_.push_back(c | (extra & 0xFFFF0000u));
+        codes_[count_++] = c | (extra & 0xFFFF0000u);
         ++chunk_.c[c];
         if (c >= 256) ++chunk_.p[positionSymbol(extra >> 16)];
         if (++chunk_.codes == kChunkCodes) closeChunk();
@@ -70,7 +70,9 @@ private:
     LhFormat format_;
     BitWriter& out_;
     // Codes as c | (position << 16 | 0x8000 for a match).
+    // Room for a full block plus one chunk; a chunk closes before it can overflow.
     std::vector<std::uint32_t> codes_;
+    std::size_t count_ = 0;       // codes_[0, count_) are pending
     std::size_t chunkStart_ = 0;  // codes_[0, chunkStart_) form the open block
     Freqs block_, chunk_;
     std::uint64_t blockBits_ = 0;  // estimate for block_
