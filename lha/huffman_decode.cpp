@@ -1,6 +1,7 @@
 // Builds two-level lookup tables from canonical Huffman code lengths.
 #include "huffman_decode.h"
 
+#include <algorithm>
 #include <array>
 
 namespace lha {
@@ -21,6 +22,7 @@ bool HuffmanDecoder::build(const std::uint8_t* lengths, unsigned count, unsigned
     }
 
     if (maxLength == 0) maxLength = 1;
+    if (rootBits > kMaxRootBits) rootBits = kMaxRootBits;
     rootBits_ = rootBits < maxLength ? rootBits : maxLength;
     const std::size_t rootSize = std::size_t{1} << rootBits_;
 
@@ -33,7 +35,8 @@ bool HuffmanDecoder::build(const std::uint8_t* lengths, unsigned count, unsigned
     }
 
     // Longest code under each root prefix decides the size of that prefix's subtable.
-    std::vector<std::uint8_t> subBits(rootSize, 0);
+    std::array<std::uint8_t, std::size_t{1} << kMaxRootBits> subBits;
+    std::fill_n(subBits.begin(), rootSize, std::uint8_t{0});
     {
         auto probe = nextCode;
         for (unsigned len = rootBits_ + 1; len <= maxLength; ++len) {
@@ -48,7 +51,9 @@ bool HuffmanDecoder::build(const std::uint8_t* lengths, unsigned count, unsigned
     for (std::size_t p = 0; p < rootSize; ++p)
         if (subBits[p]) total += std::size_t{1} << subBits[p];
 
-    table_.assign(total, kInvalid);
+    // A complete code covers every entry; only an incomplete one needs the invalid marker.
+    if (room == 0) table_.resize(total);
+    else table_.assign(total, kInvalid);
     std::size_t next = rootSize;
     for (std::size_t p = 0; p < rootSize; ++p) {
         if (!subBits[p]) continue;

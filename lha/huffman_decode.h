@@ -12,6 +12,7 @@
 namespace lha {
 
 inline constexpr unsigned kMaxCodeLength = 16;
+inline constexpr unsigned kMaxRootBits = 12;  // larger root requests are lowered to this
 
 class HuffmanDecoder {
 public:
