@@ -1,6 +1,7 @@
 #!/bin/sh
 # Extraction throughput of our reader against bsdtar on the same archive.
 # usage: lha/tools/bench_extract.sh BUILD_DIR [METHOD(5|6|7)] [RUNS]
+#        ARCHIVE=path lha/tools/bench_extract.sh BUILD_DIR   (time an existing archive)
 # BUILD_DIR must hold a Release build with tests (for lhacat). The corpus and archive are
 # made once under the repository's build/ folder and reused. Prints the best wall and CPU
 # time of each tool.
@@ -11,7 +12,7 @@ runs=${3:-5}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 lhacat="$build/tests/lha/lhacat"
 corpus="$root/build/corpus-reader"
-archive="$root/build/bench-lh$method.lzh"
+archive=${ARCHIVE:-"$root/build/bench-lh$method.lzh"}
 [ -x "$lhacat" ] || { echo "no $lhacat: build the lhacat target first" >&2; exit 2; }
 [ -d "$corpus" ] || python3 "$root/../shared/bench/make_corpus.py" "$corpus" --size 50M
 if [ ! -f "$archive" ]; then
@@ -40,7 +41,7 @@ best() {  # best() NAME COMMAND...: runs COMMAND $runs times into a fresh folder
     echo "$name: best wall ${bw}s, best cpu ${bu}s, $(echo "$bytes $bw" | awk '{printf "%.0f", $1 / $2 / 1e6}') MB/s"
 }
 
-echo "archive $archive: $bytes bytes of members, -lh$method-, $runs runs each"
+echo "archive $archive: $bytes bytes of members, $runs runs each"
 best "bsdtar -xf     " bsdtar -xf "$archive" -C "$out/x"
 best "lhacat extract " "$lhacat" extract "$archive" "$out/x"
 best "lhacat test    " "$lhacat" test "$archive"
