@@ -414,6 +414,28 @@ struct ArchiveWriter::Impl {
         return Error::Ok;
     }
 
+    Error addRawFrom(const MemberInfo& info, const std::function<Error(OutputStream&)>& copy) {
+        if (finished) return Error::BadArgument;
+        if (error != Error::Ok) return error;
+        drain();
+        if (error != Error::Ok) return error;
+        if (Error e = writeHeader(info); e != Error::Ok) return fail(e, info.path);
+        // Counts what `copy` writes and moves the archive end along.
+        struct Forward final : OutputStream {
+            Impl& w;
+            std::uint64_t count = 0;
+            explicit Forward(Impl& impl) : w(impl) {}
+            bool write(const std::uint8_t* d, std::size_t n) override {
+                count += n;
+                return w.put(d, n);
+            }
+        } forward(*this);
+        if (Error e = copy(forward); e != Error::Ok) return fail(e, info.path);
+        if (forward.count != info.compressedSize) return fail(Error::Truncated, info.path);
+        if (progress) progress(info.path, info.originalSize);
+        return Error::Ok;
+    }
+
     Error finish() {
         if (finished) return error == Error::Ok ? Error::BadArgument : error;
         finished = true;
@@ -434,6 +456,9 @@ void ArchiveWriter::setProgress(WriteProgress progress) { impl_->progress = std:
 Error ArchiveWriter::addFile(const MemberInfo& info, OpenInput open) { return impl_->addFile(info, std::move(open)); }
 Error ArchiveWriter::addDirectory(const MemberInfo& info) { return impl_->addDirectory(info); }
 Error ArchiveWriter::addRaw(const MemberInfo& info, InputStream& compressed) { return impl_->addRaw(info, compressed); }
+Error ArchiveWriter::addRaw(const MemberInfo& info, const std::function<Error(OutputStream&)>& copy) {
+    return impl_->addRawFrom(info, copy);
+}
 Error ArchiveWriter::finish() { return impl_->finish(); }
 const std::string& ArchiveWriter::errorPath() const { return impl_->errorPath; }
 

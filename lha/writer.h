@@ -77,6 +77,11 @@ public:
     // sizes, CRC kept) and `compressed` positioned at its compressedSize data bytes.
     Error addRaw(const MemberInfo& info, InputStream& compressed);
 
+    // Same, with the data pushed by `copy` into the stream it is given, e.g.
+    // [&](OutputStream& o) { return reader.copyRaw(o); }. An error from `copy` is returned;
+    // Truncated when it writes other than info.compressedSize bytes.
+    Error addRaw(const MemberInfo& info, const std::function<Error(OutputStream&)>& copy);
+
     // Writes everything queued and the end marker, and cuts the output there.
     Error finish();
 

@@ -87,28 +87,63 @@ TEST(WriterRoundTrip, RawCopiesThroughTheReaderRebuildTheArchive) {
     opt.segmentSize = 80000;
     Bytes source;
     ASSERT_EQ(lha::Error::Ok, buildArchive(entries(), opt, source));
-    // Keep every other member, as the DLL does when deleting from an archive.
-    lha::MemoryInput in(source.data(), source.size());
-    lha::ArchiveReader reader(in);
-    lha::MemoryOutput out;
-    lha::ArchiveWriter w(out, opt);
-    std::vector<Entry> kept;
     const std::vector<Entry> es = entries();
-    for (std::size_t i = 0;; ++i) {
-        lha::MemberInfo info;
-        ASSERT_EQ(lha::Error::Ok, reader.next(info));
-        if (reader.atEnd()) break;
-        if (i % 2) continue;
-        VectorOutput raw;
-        ASSERT_EQ(lha::Error::Ok, reader.copyRaw(raw));
-        lha::MemoryInput rawIn(raw.bytes.data(), raw.bytes.size());
-        ASSERT_EQ(lha::Error::Ok, w.addRaw(info, rawIn));
-        kept.push_back(es[i]);
+    // Keep every other member, as the DLL does when deleting from an archive; once through a
+    // buffered copy and once streamed straight from the reader.
+    for (bool streamed : {false, true}) {
+        SCOPED_TRACE(streamed ? "streamed" : "buffered");
+        lha::MemoryInput in(source.data(), source.size());
+        lha::ArchiveReader reader(in);
+        lha::MemoryOutput out;
+        lha::ArchiveWriter w(out, opt);
+        std::vector<Entry> kept;
+        for (std::size_t i = 0;; ++i) {
+            lha::MemberInfo info;
+            ASSERT_EQ(lha::Error::Ok, reader.next(info));
+            if (reader.atEnd()) break;
+            if (i % 2) continue;
+            if (streamed) {
+                ASSERT_EQ(lha::Error::Ok, w.addRaw(info, [&](lha::OutputStream& o) { return reader.copyRaw(o); }));
+            } else {
+                VectorOutput raw;
+                ASSERT_EQ(lha::Error::Ok, reader.copyRaw(raw));
+                lha::MemoryInput rawIn(raw.bytes.data(), raw.bytes.size());
+                ASSERT_EQ(lha::Error::Ok, w.addRaw(info, rawIn));
+            }
+            kept.push_back(es[i]);
+        }
+        ASSERT_EQ(lha::Error::Ok, w.finish());
+        Bytes expected;
+        ASSERT_EQ(lha::Error::Ok, buildArchive(kept, opt, expected));
+        EXPECT_TRUE(out.bytes() == expected);
     }
-    ASSERT_EQ(lha::Error::Ok, w.finish());
-    Bytes expected;
-    ASSERT_EQ(lha::Error::Ok, buildArchive(kept, opt, expected));
-    EXPECT_TRUE(out.bytes() == expected);
+}
+
+TEST(WriterRoundTrip, StreamedRawCopyReportsShortAndFailedCopies) {
+    struct Row { const char* name; std::size_t written; lha::Error copyResult; lha::Error expected; };
+    const Row rows[] = {
+        {"exact", 100, lha::Error::Ok, lha::Error::Ok},
+        {"short", 60, lha::Error::Ok, lha::Error::Truncated},
+        {"long", 140, lha::Error::Ok, lha::Error::Truncated},
+        {"source corrupt", 100, lha::Error::Corrupt, lha::Error::Corrupt},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        lha::MemoryOutput out;
+        lha::ArchiveWriter w(out);
+        lha::MemberInfo info;
+        info.path = "raw.bin";
+        info.method = "-lh5-";
+        info.compressedSize = 100;
+        info.originalSize = 300;
+        const Bytes payload = randomBytes(r.written, 9);
+        lha::Error e = w.addRaw(info, [&](lha::OutputStream& o) {
+            return o.write(payload.data(), payload.size()) ? r.copyResult : lha::Error::WriteFailed;
+        });
+        EXPECT_EQ(r.expected, e);
+        EXPECT_EQ(r.expected, w.finish());
+        if (r.expected == lha::Error::Ok) EXPECT_EQ(walkArchive(out.bytes()).at(0).compressedSize, 100u);
+    }
 }
 
 }  // namespace
