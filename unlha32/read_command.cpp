@@ -1,0 +1,174 @@
+// The `e`, `l` and `t` commands: walk the archive and extract, list or check each member.
+#include "unlha32/commands.h"
+#include "unlha32/member_path.h"
+#include "unlha32/win_file.h"
+
+#include "lha/reader.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace unlha {
+namespace {
+
+// Discards data; for `t`, where only the CRC check matters.
+class NullOutput final : public lha::OutputStream {
+public:
+    bool write(const std::uint8_t*, std::size_t) override { return true; }
+};
+
+constexpr DWORD kRestoredAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+FILETIME MemberTime(const lha::MemberInfo& info) {
+    if (info.hasUnixTime) return UnixToFileTime(info.unixTime);
+    FILETIME local{}, utc{};
+    DosDateTimeToFileTime(static_cast<WORD>(info.dosTime >> 16), static_cast<WORD>(info.dosTime), &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    return utc;
+}
+
+bool Exists(const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ListLine(const lha::MemberInfo& info) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%12llu %12llu %s %04X  ", static_cast<unsigned long long>(info.originalSize),
+                  static_cast<unsigned long long>(info.compressedSize), info.method.c_str(), info.crc);
+    return head + info.path;
+}
+
+class Extractor {
+public:
+    Extractor(const CommandLine& cl, Report& r) : cl_(cl), report_(r) {}
+
+    // Writes the current member below the destination; false when the archive cannot go on.
+    bool member(lha::ArchiveReader& reader, const lha::MemberInfo& info, ProgressWindow& progress,
+                std::uint64_t archiveSize) {
+        std::wstring rel;
+        switch (MemberToRelative(info.path, rel)) {
+        case NameProblem::NotAnsi:
+            report_.fail(kNameNotAnsi, L"name not in the ANSI code page, skipped", info.path);
+            return true;
+        case NameProblem::Unsafe:
+            report_.fail(kUnsafeName, L"unsafe name refused", info.path);
+            return true;
+        case NameProblem::None: break;
+        }
+        if (!cl_.options.keepPaths) {
+            if (info.isDirectory()) return true;
+            rel = rel.substr(rel.find_last_of(L'\\') + 1);
+        }
+        const std::wstring target = cl_.destination + L"\\" + rel;
+        if (info.isDirectory()) {
+            if (!CreateFolders(target)) report_.fail(kCannotWrite, L"cannot create folder " + target);
+            return true;
+        }
+        const std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
+        if (!CreateFolders(folder)) {
+            report_.fail(kCannotWrite, L"cannot create folder " + folder);
+            return true;
+        }
+        if (!cl_.options.overwrite && Exists(target)) {
+            report_.fail(kExistingKept, L"exists, kept", info.path);
+            return true;
+        }
+        wchar_t tempName[MAX_PATH + 1] = {};
+        if (!GetTempFileNameW(folder.c_str(), L"qbx", 0, tempName)) {
+            report_.fail(kCannotWrite, L"cannot write in " + folder);
+            return true;
+        }
+        const std::wstring temp = tempName;
+        FileHandle file = CreateForWrite(temp);
+        if (!file.ok()) {
+            DeleteFileW(temp.c_str());
+            report_.fail(kCannotWrite, L"cannot create " + temp);
+            return true;
+        }
+        FileOutput out(file.get());
+        const lha::Error e = reader.extract(out, [&](std::uint64_t) {
+            progress.update(rel, reader.position(), archiveSize);
+        });
+        if (e != lha::Error::Ok) {
+            file.close();
+            DeleteFileW(temp.c_str());
+            report_.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old file kept", info.path);
+            return e != lha::Error::Truncated && e != lha::Error::ReadFailed;
+        }
+        const FILETIME written = MemberTime(info);
+        SetFileTime(file.get(), nullptr, nullptr, &written);
+        file.close();
+        if (Exists(target)) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            DeleteFileW(temp.c_str());
+            report_.fail(kCannotWrite, L"cannot replace " + target);
+            return true;
+        }
+        const DWORD attrs = info.attributes & kRestoredAttributes;
+        if (attrs) SetFileAttributesW(target.c_str(), attrs);
+        report_.line(L"extracted " + rel);
+        return true;
+    }
+
+private:
+    const CommandLine& cl_;
+    Report& report_;
+};
+
+}  // namespace
+
+bool CreateFolders(const std::wstring& path) {
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES) return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::size_t slash = path.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash > 0 && path[slash - 1] != L':' &&
+        !CreateFolders(path.substr(0, slash)))
+        return false;
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
+    FileHandle file = OpenForRead(cl.archive);
+    if (!file.ok()) {
+        report.fail(kArchiveMissing, L"cannot open the archive " + cl.archive);
+        return;
+    }
+    if (cl.command == Command::Extract && !CreateFolders(cl.destination)) {
+        report.fail(kCannotWrite, L"cannot create the destination " + cl.destination);
+        return;
+    }
+    const std::uint64_t size = FileSize(file.get());
+    FileInput in(file.get());
+    lha::ArchiveReader reader(in);
+    Extractor extractor(cl, report);
+    lha::MemberInfo info;
+    std::size_t count = 0;
+    for (;;) {
+        if (lha::Error e = reader.next(info); e != lha::Error::Ok) {
+            report.fail(ResultFor(e, false), L"archive damaged (" + ErrorText(e) + L")");
+            return;
+        }
+        if (reader.atEnd()) break;
+        ++count;
+        if (cl.command == Command::List) {
+            report.line(ListLine(info));
+        } else if (cl.command == Command::Test) {
+            NullOutput sink;
+            const lha::Error e = reader.extract(sink, [&](std::uint64_t) {
+                std::wstring shown;
+                AnsiToWide(info.path, shown);
+                progress.update(shown, reader.position(), size);
+            });
+            if (e != lha::Error::Ok) report.fail(ResultFor(e, false), ErrorText(e), info.path);
+            if (e == lha::Error::Truncated || e == lha::Error::ReadFailed) return;
+        } else if (!extractor.member(reader, info, progress, size)) {
+            return;
+        }
+    }
+    if (count == 0 && size == 0) {
+        report.fail(kArchiveDamaged, L"the archive is empty");
+        return;
+    }
+    report.line(std::to_wstring(count) + L" members");
+}
+
+}  // namespace unlha
