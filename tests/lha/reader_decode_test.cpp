@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace readertest {
@@ -40,6 +41,45 @@ TEST(ReaderFixtures, EveryArchiveListsAndExtractsAsItsManifestSays) {
             EXPECT_EQ(want.crc, m.info.crc);
             EXPECT_TRUE(m.data == fixture("content/" + want.content)) << "content differs";
         }
+    }
+}
+
+// Hands out at most a few bytes per read, as a pipe or socket may.
+class TrickleInput final : public lha::InputStream {
+public:
+    explicit TrickleInput(const Bytes& data) : data_(data) {}
+    std::size_t read(std::uint8_t* buffer, std::size_t size) override {
+        step_ = step_ % 7 + 1;
+        const std::size_t n = std::min({size, data_.size() - pos_, step_});
+        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(pos_), n, buffer);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    const Bytes& data_;
+    std::size_t pos_ = 0;
+    std::size_t step_ = 0;
+};
+
+TEST(ReaderFixtures, ShortReadsGiveTheSameMembers) {
+    for (const std::string& archive : manifestArchives()) {
+        SCOPED_TRACE(archive);
+        const Bytes a = fixture(archive);
+        const ReadArchive want = readAll(a);
+        TrickleInput in(a);
+        lha::ArchiveReader r(in);
+        std::size_t i = 0;
+        lha::MemberInfo m;
+        while (r.next(m) == lha::Error::Ok && !r.atEnd()) {
+            ASSERT_LT(i, want.members.size());
+            VectorOutput out;
+            EXPECT_EQ(lha::Error::Ok, r.extract(out)) << m.path;
+            EXPECT_EQ(want.members[i].data, out.bytes) << m.path;
+            ++i;
+        }
+        EXPECT_TRUE(r.atEnd());
+        EXPECT_EQ(want.members.size(), i);
     }
 }
 
