@@ -2,7 +2,7 @@
 
 #include "mainwindow/resource.h"
 #include "platform/module_ini.h"
-#include "profile/special_folders.h"
+#include "profile/shell_folders.h"
 #include "profile/store_folder.h"
 #include "profile/system_probes.h"
 

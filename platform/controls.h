@@ -16,7 +16,7 @@ inline constexpr int kPointerArrow = 1;
 inline constexpr int kPointerCustom = 99;
 
 // Where and how a control is made; positions are twips relative to its container.
-struct ControlSpec {
+struct ControlDef {
     ControlKind kind = ControlKind::Label;
     int id = 0;
     const char* caption = "";  // UTF-8
@@ -31,8 +31,8 @@ class Form;
 class Control {
 public:
     HWND hwnd() const { return hwnd_; }
-    int id() const { return spec_.id; }
-    const ControlSpec& spec() const { return spec_; }
+    int id() const { return def_.id; }
+    const ControlDef& def() const { return def_; }
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& text);
@@ -64,7 +64,7 @@ private:
     friend class Form;
     HWND hwnd_ = nullptr;
     Form* form_ = nullptr;
-    ControlSpec spec_;
+    ControlDef def_;
     std::wstring tag_;
     std::wstring toolTip_;
     COLORREF foreColor_ = CLR_INVALID;

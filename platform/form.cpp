@@ -173,26 +173,26 @@ HFONT Form::BoldFont(int points10) {
     return font;
 }
 
-void Form::Add(Control& control, const ControlSpec& spec, Control* container) {
-    const KindInfo info = InfoFor(spec.kind);
+void Form::Add(Control& control, const ControlDef& def, Control* container) {
+    const KindInfo info = InfoFor(def.kind);
     HWND parent = container ? container->hwnd_ : hwnd_;
-    const int x = TwipsToPixelsX(spec.left);
-    const int y = TwipsToPixelsY(spec.top);
-    const int w = TwipsToPixelsX(spec.width);
-    int h = std::max(1, TwipsToPixelsY(spec.height));
+    const int x = TwipsToPixelsX(def.left);
+    const int y = TwipsToPixelsY(def.top);
+    const int w = TwipsToPixelsX(def.width);
+    int h = std::max(1, TwipsToPixelsY(def.height));
     // A drop-down list's window height is its dropped-down height; the closed field is set below.
-    const int createHeight = spec.kind == ControlKind::DropDownList ? h + 160 : h;
-    const std::wstring caption = Utf8ToWide(spec.caption);
+    const int createHeight = def.kind == ControlKind::DropDownList ? h + 160 : h;
+    const std::wstring caption = Utf8ToWide(def.caption);
     control.hwnd_ = CreateWindowExW(info.exStyle, info.cls, caption.c_str(), WS_CHILD | WS_VISIBLE | info.style, x,
-                                    y, w, createHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                    y, w, createHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)),
                                     GetModuleHandleW(nullptr), nullptr);
     control.form_ = this;
-    control.spec_ = spec;
-    control.top_ = spec.top;
+    control.def_ = def;
+    control.top_ = def.top;
     controls_[control.hwnd_] = &control;
     SendMessageW(control.hwnd_, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(spec.boldGothic ? BoldFont(spec.boldPoints10) : font_), FALSE);
-    if (spec.kind == ControlKind::DropDownList) {
+                 reinterpret_cast<WPARAM>(def.boldGothic ? BoldFont(def.boldPoints10) : font_), FALSE);
+    if (def.kind == ControlKind::DropDownList) {
         // The closed height follows the selection field's height; steer it to the height asked for.
         for (int pass = 0; pass < 3; ++pass) {
             RECT rc;
@@ -241,8 +241,8 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT Form::OnCtlColor(HDC dc, HWND child) {
     Control* c = FindControl(child);
-    if (c && c->spec_.kind == ControlKind::Line) {
-        const int index = c->spec_.textColor;
+    if (c && c->def_.kind == ControlKind::Line) {
+        const int index = c->def_.textColor;
         auto it = lineBrushes_.find(index);
         if (it == lineBrushes_.end()) it = lineBrushes_.emplace(index, CreateSolidBrush(GetSysColor(index))).first;
         return reinterpret_cast<LRESULT>(it->second);
@@ -250,8 +250,8 @@ LRESULT Form::OnCtlColor(HDC dc, HWND child) {
     COLORREF color = GetSysColor(COLOR_BTNTEXT);
     if (c && c->foreColor_ != CLR_INVALID)
         color = c->foreColor_;
-    else if (c && c->spec_.textColor >= 0)
-        color = GetSysColor(c->spec_.textColor);
+    else if (c && c->def_.textColor >= 0)
+        color = GetSysColor(c->def_.textColor);
     SetTextColor(dc, color);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

@@ -24,7 +24,7 @@ public:
     bool CreateForm(const std::wstring& caption, int clientWidthTwips, int clientHeightTwips, HMENU menu,
                     HICON icon);
     // Creates `control` inside `container` (nullptr: the window itself).
-    void Add(Control& control, const ControlSpec& spec, Control* container = nullptr);
+    void Add(Control& control, const ControlDef& def, Control* container = nullptr);
 
     int TwipsToPixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
     int TwipsToPixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }

@@ -1,7 +1,7 @@
 #include "profile/store_folder.h"
 
 #include "platform/module_ini.h"
-#include "profile/special_folders.h"
+#include "profile/shell_folders.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "profile/special_folders.h"
+#include "profile/shell_folders.h"
 
 #include "platform/module_ini.h"
 

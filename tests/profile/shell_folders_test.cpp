@@ -1,5 +1,5 @@
-// Special folders and the address book file, against the test prefix's real shell and registry.
-#include "profile/special_folders.h"
+// Shell folders and the address book file, against the test prefix's real shell and registry.
+#include "profile/shell_folders.h"
 #include "saved_registry.h"
 #include "support/registry_sandbox.h"
 
@@ -61,7 +61,7 @@ protected:
     static constexpr wchar_t kExplorer[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
     profiletest::SavedValue userFolder_{HKEY_CURRENT_USER, kExplorer + L"User Shell Folders"s, L"Local AppData"};
     profiletest::SavedValue resolved_{HKEY_CURRENT_USER, kExplorer + L"Shell Folders"s, L"Local AppData"};
-    testsupport::ScratchDir dir_{"special-folders"};
+    testsupport::ScratchDir dir_{"shell-folders"};
 
     // Creates a folder under the scratch folder whose full path is exactly `length` characters.
     std::wstring MakeFolderOfLength(std::size_t length) {

@@ -1,4 +1,4 @@
-// Where the logged-on user's shell special folders lie, and which file holds the address book.
+// Where the logged-on user's shell folders lie, and which file holds the address book.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@ namespace Getsplfol_mod {
 inline constexpr std::int32_t kProfileFolder = 40;       // what %USERPROFILE% names
 inline constexpr std::int32_t kLocalAppDataFolder = 28;  // local, non-roaming application data
 
-// Full path of a shell special folder as the shell gives it (no backslash added or removed);
+// Full path of a shell folder as the shell gives it (no backslash added or removed);
 // empty for a number the shell does not know, a folder the system does not provide or one
 // without a file-system path.
 std::wstring GetSpecialFolderPath(std::int32_t folder);
