@@ -103,15 +103,7 @@ private:
             const std::wstring rel = prefix.empty() ? std::wstring(f.cFileName) : prefix + L"\\" + f.cFileName;
             if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!o_.recurse || (f.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-                if (o_.keepPaths) {
-                    Entry e;
-                    e.fullPath = full;
-                    e.relative = rel;
-                    e.directory = true;
-                    e.attributes = f.dwFileAttributes;
-                    e.written = f.ftLastWriteTime;
-                    push(std::move(e));
-                }
+                if (o_.keepPaths) add(full, rel, f.dwFileAttributes, f.ftLastWriteTime, 0, true);
                 folder(full, rel);
             } else {
                 add(full, o_.keepPaths ? rel : std::wstring(f.cFileName), f.dwFileAttributes, f.ftLastWriteTime,
@@ -120,19 +112,11 @@ private:
         }
     }
 
-    void add(const std::wstring& full, const std::wstring& rel, DWORD attrs, FILETIME written, std::uint64_t size) {
+    void add(const std::wstring& full, const std::wstring& rel, DWORD attrs, FILETIME written, std::uint64_t size,
+             bool directory = false) {
         const std::wstring abs = FullPath(full);
         if (SamePath(abs, archive_) || SamePath(abs, temp_)) return;  // never the archive itself
-        Entry e;
-        e.fullPath = full;
-        e.relative = rel;
-        e.attributes = attrs;
-        e.written = written;
-        e.size = size;
-        push(std::move(e));
-    }
-
-    void push(Entry e) {
+        Entry e{full, rel, {}, directory, attrs, written, size};
         if (RelativeToMember(e.relative, e.member) != NameProblem::None) {
             report_.fail(kNameNotAnsi, L"name not in the ANSI code page, skipped: " + e.fullPath);
             return;

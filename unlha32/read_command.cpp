@@ -153,11 +153,10 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
             report.line(ListLine(info));
         } else if (cl.command == Command::Test) {
             NullOutput sink;
-            const lha::Error e = reader.extract(sink, [&](std::uint64_t) {
-                std::wstring shown;
-                AnsiToWide(info.path, shown);
-                progress.update(shown, reader.position(), size);
-            });
+            std::wstring shown;
+            AnsiToWide(info.path, shown);
+            const lha::Error e =
+                reader.extract(sink, [&](std::uint64_t) { progress.update(shown, reader.position(), size); });
             if (e != lha::Error::Ok) report.fail(ResultFor(e, false), ErrorText(e), info.path);
             if (e == lha::Error::Truncated || e == lha::Error::ReadFailed) return;
         } else if (!extractor.member(reader, info, progress, size)) {

@@ -1,23 +1,15 @@
 // Report text and result codes.
 #include "unlha32/report.h"
 
+#include "platform/ansi.h"
+
 #include <windows.h>
 
 #include <cstring>
 
 namespace unlha {
 
-void Report::line(const std::wstring& text) {
-    std::string ansi;
-    if (!text.empty()) {
-        const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                          nullptr, nullptr);
-        ansi.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), n, nullptr,
-                            nullptr);
-    }
-    line(ansi);
-}
+void Report::line(const std::wstring& text) { line(platform::ToAnsi(text)); }
 
 void Report::fail(Result code, const std::wstring& message) {
     if (result_ == kOk) result_ = code;
