@@ -25,32 +25,6 @@ bool SafeComponent(const std::wstring& c) {
 
 }  // namespace
 
-bool AnsiToWide(const std::string& bytes, std::wstring& out) {
-    out.clear();
-    if (bytes.empty()) return true;
-    const int size = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (n <= 0) return false;
-    out.resize(static_cast<std::size_t>(n));
-    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), size, out.data(), n) == n;
-}
-
-bool WideToAnsi(const std::wstring& text, std::string& out) {
-    out.clear();
-    if (text.empty()) return true;
-    const int size = static_cast<int>(text.size());
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr,
-                                      &usedDefault);
-    if (n <= 0 || usedDefault) return false;
-    out.resize(static_cast<std::size_t>(n));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr, &usedDefault);
-    if (usedDefault) return false;
-    // Code pages without a default-char check (UTF-8 ACP): the round trip must be exact.
-    std::wstring back;
-    return AnsiToWide(out, back) && back == text;
-}
-
 bool IsDeviceName(const std::wstring& component) {
     std::wstring base = Upper(component.substr(0, component.find(L'.')));
     while (!base.empty() && base.back() == L' ') base.pop_back();

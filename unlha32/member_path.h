@@ -2,16 +2,17 @@
 // (UTF-16, '\'-separated), and the checks that keep extraction inside its destination.
 #pragma once
 
+#include "platform/ansi.h"
+
 #include <string>
 
 namespace unlha {
 
 enum class NameProblem { None, NotAnsi, Unsafe };
 
-// Converts ANSI bytes to UTF-16; false when a byte sequence is not valid in the code page.
-bool AnsiToWide(const std::string& bytes, std::wstring& out);
-// Converts UTF-16 to ANSI bytes; false when a character has no exact form in the code page.
-bool WideToAnsi(const std::wstring& text, std::string& out);
+// Member names convert strictly, so a name is never stored or extracted with a '?' in it.
+using platform::AnsiToWide;
+using platform::WideToAnsi;
 
 // Turns a stored member path into a relative path below the destination ('\'-separated).
 // '/' and '\' both separate folders. Refused (Unsafe): empty paths, a leading separator,
