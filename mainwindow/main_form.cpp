@@ -9,15 +9,10 @@
 #include <utility>
 
 namespace mainwindow {
-namespace {
-
-}  // namespace
 
 Hooks DefaultHooks() {
     Hooks h;
-    h.MsgBox = [](HWND owner, const std::wstring& text, const std::wstring& title, UINT flags) {
-        return MessageBoxW(owner, text.c_str(), title.c_str(), flags);
-    };
+    h.MsgBox = engine::SystemPrompt();
     // Ending is immediate: no further event runs and nothing is saved.
     h.EndProgram = [] { ExitProcess(0); };
     return h;
@@ -80,8 +75,36 @@ void mainFrm::Show() {
     UpdateWindow(hwnd());
 }
 
+std::wstring mainFrm::SelectedIdentityKey() {
+    const int selected = userList_.ListIndex();
+    return selected >= 0 ? userDList_.List(selected) : std::wstring();
+}
+
+void mainFrm::YieldToWindow() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {  // leave it for the main loop
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (IsDialogMessageW(hwnd(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void mainFrm::Command1_Click() {
+    if (busy_) return;
+    busy_ = true;
+    struct Release { bool& busy; ~Release() { busy = false; } } release{busy_};
+    DoBackUp();
+}
+
+void mainFrm::DoBackUp() { engine::DoBackUp(*this, hooks_.MsgBox); }
+
 void mainFrm::OnCommand(platform::Control& control, int notification) {
     if (&control == &UserList && notification == CBN_SELCHANGE) UserList_Click();
+    if (&control == &Command1 && notification == BN_CLICKED) Command1_Click();
 }
 
 void mainFrm::OnMenu(int id) {

@@ -1,6 +1,8 @@
 // The main program's window: the data hub whose control properties hold the program's state.
 #pragma once
 
+#include "engine/backup.h"
+#include "engine/prompt.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/list_control.h"
@@ -15,7 +17,7 @@ namespace mainwindow {
 
 // How the window talks to the user and ends the program; tests answer and record instead.
 struct Hooks {
-    std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT flags)> MsgBox;
+    engine::Prompt MsgBox;
     std::function<void()> EndProgram;
 };
 Hooks DefaultHooks();
@@ -23,7 +25,7 @@ Hooks DefaultHooks();
 inline constexpr wchar_t kProgramTitle[] = L"Quillbox";
 inline constexpr wchar_t kWindowCaption[] = L"Quillbox Ver2";
 
-class mainFrm : public platform::Form, public profile::IdentityListOwner {
+class mainFrm : public platform::Form, public profile::IdentityListOwner, private engine::BackupWindow {
 public:
     explicit mainFrm(Hooks hooks = DefaultHooks());
 
@@ -38,6 +40,10 @@ public:
     platform::ListControl& OwnUserList() override { return userList_; }
     std::wstring GetUdataPath(const std::wstring& key) const;
 
+    // "Do" on the backup page; refused while a backup runs (its yields let the button be pressed).
+    void Command1_Click();
+    void DoBackUp();
+
     // Controls, by their designer names.
     platform::Control Frame1, Label3[3], Label1, Label2, Uname, Label4, Dpath, Label5, UserList, OLdPath;
     platform::Control Line1[2], Frame2, BackUpFrame[2], FrameSelect[2];
@@ -51,7 +57,21 @@ protected:
     void OnClose() override { Form_Unload(); }
 
 private:
+    // What the backup reads of the window, each where the procedure reads it.
+    HWND PromptOwner() const override { return hwnd(); }
+    std::wstring ProgramTitle() const override { return kProgramTitle; }
+    int AddressBookWanted() override { return Addresbook.Value(); }
+    std::wstring SelectedIdentityKey() override;
+    std::wstring IdentityName() override { return UserList.Text(); }
+    std::wstring IdentityKeyCaption() override { return OLdPath.Caption(); }
+    std::wstring StoreFolder() override { return OLdPath.Tag(); }
+    std::wstring BackupFolder() override { return bkDir.Text(); }
+    std::wstring ScratchText() override { return Text1.Text(); }
+    void SetScratchText(const std::wstring& text) override { Text1.SetText(text); }
+    void YieldToWindow() override;
+
     Hooks hooks_;
+    bool busy_ = false;
     platform::ListControl userList_;
     platform::ListControl userDList_;
 };

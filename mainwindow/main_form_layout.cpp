@@ -103,6 +103,8 @@ bool mainFrm::Create() {
 
     Add(Text2, Def(ControlKind::TextBox, IDC_TEXT2, "Text2", 4797, 2808, 1417, 364));
 
+    // The backup carries whole registry exports through Text1: no length limit.
+    SendMessageW(Text1.hwnd(), EM_SETLIMITTEXT, 0, 0);
     Check1.SetEnabled(false);
     FrameSelect[1].SetMousePointer(platform::kPointerCustom);
     userList_ = platform::ListControl(UserList.hwnd());

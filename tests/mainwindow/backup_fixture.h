@@ -1,0 +1,135 @@
+// A seeded identity (settings, store folder, accounts, address book) and the hidden main
+// window, for running the backup as the "Do" button does, with the questions answered.
+#pragma once
+
+#include "mainwindow/main_form.h"
+#include "profile/saved_registry.h"
+#include "support/identities.h"
+#include "support/registry_sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace backuptest {
+
+using testsupport::ScratchDir;
+using testsupport::Widen;
+
+struct Shown {
+    std::wstring text, title;
+    UINT flags;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+}
+
+// Every file below `folder` (relative name, '\'-separated) with its bytes.
+inline std::map<std::string, std::string> Snapshot(const std::string& folder, const std::string& rel = "") {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((folder + "\\" + rel + "*").c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE) return files;
+    do {
+        const std::string name = f.cFileName;
+        if (name == "." || name == "..") continue;
+        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            files[rel + name + "\\"] = "";
+            files.merge(Snapshot(folder, rel + name + "\\"));
+        } else {
+            files[rel + name] = ReadBytes(folder + "\\" + rel + name);
+        }
+    } while (FindNextFileA(h, &f));
+    FindClose(h);
+    return files;
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    static constexpr const char* kKey = "{BK-0001}";
+
+    BackupTest()
+        : dir_("backup"),
+          accounts_(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Account Manager"),
+          wab_(HKEY_CURRENT_USER, L"Software\\Microsoft\\WAB") {}
+
+    void SetUp() override {
+        ASSERT_TRUE(accounts_.saved() && wab_.saved());
+        accounts_.Remove();
+        wab_.Remove();
+        testsupport::RemoveIdentities();
+        SetEnvironmentVariableW(L"QUILLBOX_UNLHA_NOPROGRESS", L"1");
+
+        store_ = dir_.path() + "\\Store Folder";
+        CreateDirectoryA(store_.c_str(), nullptr);
+        CreateDirectoryA((store_ + "\\Mailing Lists").c_str(), nullptr);
+        dir_.WriteFile("Store Folder\\Inbox.dbx", std::string(200000, 'i') + "end of inbox");
+        dir_.WriteFile("Store Folder\\Mailing Lists\\ml dev.dbx", "list");
+        dir_.WriteFile("Store Folder\\Folders.dbx", "");
+        wabFile_ = dir_.WriteFile("Taro Book.wab", "wab bytes");
+
+        testsupport::MakeIdentity(kKey, "Taro", (store_ + "\\").c_str());
+        const std::string oe = std::string("Identities\\") + kKey + "\\Software\\Microsoft\\Outlook Express\\5.0";
+        testsupport::SetRawValue(oe, "Signature", REG_SZ, std::string("C:\\sig\\\"quoted\"\\") + '\0');
+        profiletest::SetText(HKEY_CURRENT_USER, L"Software\\Microsoft\\WAB\\WAB4\\Wab File Name", L"",
+                             Widen(wabFile_));
+        const std::string account = "Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001";
+        testsupport::CreateKey(account);
+        testsupport::SetRawValue(account, "Account Name", REG_SZ, std::string("pop.example.org") + '\0');
+    }
+    void TearDown() override { testsupport::RemoveIdentities(); }
+
+    // The hidden main window after start-up, its message boxes recorded and answered in turn.
+    void Load() {
+        mainwindow::Hooks hooks;
+        hooks.MsgBox = [this](HWND, const std::wstring& text, const std::wstring& title, UINT flags) {
+            shown_.push_back({text, title, flags});
+            if (answers_.empty()) return (flags & MB_YESNO) ? IDYES : IDOK;
+            const int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        };
+        hooks.EndProgram = [] {};
+        form_ = std::make_unique<mainwindow::mainFrm>(hooks);
+        ASSERT_TRUE(form_->Create());
+        form_->Form_Load();
+        ASSERT_TRUE(shown_.empty());
+    }
+
+    // Presses "Do" on the backup page with this folder and address book choice.
+    void BackUp(const std::string& folder, bool addressBook) {
+        if (!form_) Load();
+        form_->bkDir.SetText(Widen(folder));
+        form_->Addresbook.SetValue(addressBook ? 1 : 0);
+        form_->Command1_Click();
+    }
+
+    // The texts shown, each checked to carry the program's title.
+    std::vector<std::wstring> Texts() const {
+        std::vector<std::wstring> texts;
+        for (const Shown& s : shown_) {
+            EXPECT_EQ(L"Quillbox", s.title);
+            texts.push_back(s.text);
+        }
+        return texts;
+    }
+
+    ScratchDir dir_;
+    profiletest::SavedTree accounts_, wab_;
+    std::string store_, wabFile_;
+    std::unique_ptr<mainwindow::mainFrm> form_;
+    std::vector<Shown> shown_;
+    std::deque<int> answers_;
+};
+
+}  // namespace backuptest
