@@ -120,6 +120,7 @@ TEST(ExportRegKey, WinesRegeditImportsEveryValueBack) {
         {"", "multi", REG_MULTI_SZ, S("one\0tw\xF6\0\0", 9)},
         {"", "d0", REG_DWORD, S(4, '\0')},
         {"", "dmax", REG_DWORD, S(4, '\xFF')},
+        {"", "d3", REG_DWORD, "\x01\x02\x03"},
         {"", "none", REG_NONE, "\x01\x02"},
         {"", "none0", REG_NONE, ""},
         {"", "q", REG_QWORD, S("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
