@@ -1,0 +1,175 @@
+// Drives one backup through the real Quillbox.exe and times it from the click on Do to the end.
+//   drive_backup.exe QUILLBOX_EXE BACKUP_FOLDER [TIMEOUT_S]
+// Prints "seconds=S peak_working_set_kib=K" on success. The end is the first moment OL.lzh is
+// in the backup folder (the archiver renames it into place only once it is complete) and the
+// main window answers a sent message again. Any message box of the program is a failure.
+#include "mainwindow/resource.h"
+
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kMainTitle[] = L"Quillbox Ver2";
+
+struct Search {
+    DWORD pid;
+    const wchar_t* cls;    // null: any class
+    const wchar_t* title;  // null: any title
+    HWND found;
+};
+
+// A visible top-level window of the process with this class and title.
+HWND FindTop(DWORD pid, const wchar_t* cls, const wchar_t* title) {
+    Search s = {pid, cls, title, nullptr};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
+            wchar_t text[128] = {}, klass[64] = {};
+            GetClassNameW(h, klass, 64);
+            if (s->cls && lstrcmpW(klass, s->cls) != 0) return TRUE;
+            GetWindowTextW(h, text, 128);
+            if (s->title && lstrcmpW(text, s->title) != 0) return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND FindById(HWND root, int id) {
+    struct Find { int id; HWND found; } f = {id, nullptr};
+    EnumChildWindows(
+        root,
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(p);
+            if (GetDlgCtrlID(h) != f->id) return TRUE;
+            f->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+// Another process's edit text is reached by a sent message only.
+std::wstring TextOf(HWND h) {
+    wchar_t buf[512] = {};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &result);
+    return buf;
+}
+
+std::string Narrow(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+// The text of a message box: the static with id 0xFFFF.
+std::string BoxText(HWND box) { return Narrow(TextOf(GetDlgItem(box, 0xFFFF))); }
+
+double Now() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+int Fail(const char* what, HANDLE process) {
+    std::fprintf(stderr, "drive_backup: %s\n", what);
+    if (process) TerminateProcess(process, 99);
+    return 1;
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: drive_backup QUILLBOX_EXE BACKUP_FOLDER [TIMEOUT_S]\n");
+        return 2;
+    }
+    const std::wstring exe = argv[1];
+    const std::wstring folder = argv[2];
+    const double timeout = argc > 3 ? _wtof(argv[3]) : 600.0;
+    const std::wstring archive = folder + L"\\OL.lzh";
+    if (GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return Fail("the backup folder exists already", nullptr);
+
+    // Started from its own folder, as a user would start it.
+    const std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return Fail("cannot start Quillbox.exe", nullptr);
+    CloseHandle(pi.hThread);
+    HANDLE process = pi.hProcess;
+
+    HWND main = nullptr;
+    for (int waited = 0; !main && waited < 30000; waited += 50) {
+        if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+            std::fprintf(stderr, "drive_backup: message box at start: %s\n", BoxText(box).c_str());
+            return Fail("start-up failed", process);
+        }
+        main = FindTop(pi.dwProcessId, nullptr, kMainTitle);
+        if (!main) Sleep(50);
+    }
+    if (!main) return Fail("no main window", process);
+    HWND bkDir = FindById(main, IDC_BKDIR);
+    HWND wab = FindById(main, IDC_ADDRESBOOK);
+    HWND doButton = FindById(main, IDC_COMMAND1);
+    if (!bkDir || !wab || !doButton) return Fail("a control is missing", process);
+
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(wab, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    if (result != BST_UNCHECKED) SendMessageTimeoutW(wab, BM_SETCHECK, BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutW(bkDir, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+    if (TextOf(bkDir) != folder) return Fail("bkDir did not take the folder", process);
+
+    const double start = Now();
+    PostMessageW(doButton, BM_CLICK, 0, 0);
+    double end = 0;
+    for (int polls = 0;; ++polls) {
+        // Boxes are looked for less often: listing windows costs more than one file lookup.
+        if (polls % 10 == 0) {
+            if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+                std::fprintf(stderr, "drive_backup: message box after %.1f s: %s\n", Now() - start, BoxText(box).c_str());
+                return Fail("the backup showed a message", process);
+            }
+        }
+        if (GetFileAttributesW(archive.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // Answered only once the click handler has returned to a message loop.
+            if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result))
+                return Fail("the window did not answer after OL.lzh appeared", process);
+            end = Now();
+            break;
+        }
+        if (Now() - start > timeout) return Fail("timed out", process);
+        Sleep(10);
+    }
+    // A message box runs a message loop too, so the answer alone does not rule one out.
+    if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+        std::fprintf(stderr, "drive_backup: message box at the end: %s\n", BoxText(box).c_str());
+        return Fail("the backup showed a message", process);
+    }
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    const bool haveMemory = GetProcessMemoryInfo(process, &pmc, sizeof pmc);
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) return Fail("Quillbox.exe did not close", process);
+    CloseHandle(process);
+    std::printf("seconds=%.3f peak_working_set_kib=%llu\n", end - start,
+                haveMemory ? static_cast<unsigned long long>(pmc.PeakWorkingSetSize / 1024) : 0ULL);
+    return 0;
+}
