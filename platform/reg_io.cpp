@@ -64,9 +64,12 @@ void AppendValueLine(std::string& out, const std::string& name, DWORD type, cons
         AppendQuoted(out, name.data(), name.size(), lead);
     }
     out += '=';
-    if (type == REG_SZ) {
-        const std::size_t nul = data.find('\0');
-        AppendQuoted(out, data.data(), nul == std::string::npos ? data.size() : nul, lead);
+    const std::size_t nul = data.find('\0');
+    const std::size_t textSize = nul == std::string::npos ? data.size() : nul;
+    // A line break inside a quoted text would end the line (a signature text holds several):
+    // such a text goes out as hex(1) bytes, which registry editors read back through the code page.
+    if (type == REG_SZ && data.find_first_of("\r\n", 0) >= textSize) {
+        AppendQuoted(out, data.data(), textSize, lead);
     } else if (type == REG_DWORD && data.size() == 4) {
         out += "dword:";
         for (int i = 3; i >= 0; --i) {

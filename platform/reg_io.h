@@ -18,7 +18,8 @@ std::string RegRootKeyName(platform::RootKey root);
 
 // One value line with its CR LF, from the value's name, type and data bytes:
 //   @= for the default value, else "name"=  (\ and " escaped as \\ and \")
-//   REG_SZ          "text"        the data up to its first NUL (all of it if it has none), escaped
+//   REG_SZ          "text"        the data up to its first NUL (all of it if it has none), escaped;
+//                                 a text with a CR or LF in it as hex(1): bytes instead
 //   REG_DWORD       dword:0000000A  four data bytes, most significant first
 //   REG_BINARY      hex:01,A0,    every byte followed by a comma; no data gives hex:
 //   any other type  hex(N):...    N in lower-case hex, bytes as for hex:, terminators included;

@@ -36,6 +36,8 @@ TEST(FormatRegValueLine, EveryTypeAndEscape) {
         {"s", REG_SZ, "no terminator", "\"s\"=\"no terminator\""},
         {"s", REG_SZ, S("ab\0cd\0", 6), "\"s\"=\"ab\""},
         {"s", REG_SZ, S(1, '\0'), "\"s\"=\"\""},
+        {"s", REG_SZ, S("a\r\nb\0", 5), "\"s\"=hex(1):61,0D,0A,62,00,"},
+        {"s", REG_SZ, S("ab\0\n", 4), "\"s\"=\"ab\""},
         {"e", REG_EXPAND_SZ, S("%A%\\\0", 5), "\"e\"=hex(2):25,41,25,5C,00,"},
         {"m", REG_MULTI_SZ, S("one\0tw\0\0", 8), "\"m\"=hex(7):6F,6E,65,00,74,77,00,00,"},
         {"n", REG_NONE, "", "\"n\"=hex(0):"},
@@ -112,6 +114,7 @@ TEST(ExportRegKey, WinesRegeditImportsEveryValueBack) {
         {"", "sjis", REG_SZ, S("\x93\xFA\x96\x7B\x8C\xEA\x95\x5C\0", 9)},  // 日本語表 in Shift-JIS
         {"", "latin", REG_SZ, S("caf\xE9\0", 5)},
         {"", "empty", REG_SZ, S(1, '\0')},
+        {"", "lines", REG_SZ, S("Taro\r\ncaf\xE9\r\n\0", 13)},
         {"", "long", REG_SZ, longText + '\0'},
         {"", "bin", REG_BINARY, ""},
         {"", "binlong", REG_BINARY, binary},
