@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <utility>
 
 namespace Getsplfol_mod {
 namespace {
@@ -20,9 +21,17 @@ struct ItemListFree {
 };
 using ItemList = std::unique_ptr<ITEMIDLIST, ItemListFree>;
 
+FolderLookup& LookupInUse() {
+    static FolderLookup lookup;
+    return lookup;
+}
+
 }  // namespace
 
+void SetFolderLookup(FolderLookup lookup) { LookupInUse() = std::move(lookup); }
+
 std::wstring GetSpecialFolderPath(std::int32_t folder) {
+    if (const FolderLookup& lookup = LookupInUse()) return lookup(folder);
     LPITEMIDLIST raw = nullptr;
     const HRESULT hr = SHGetSpecialFolderLocation(nullptr, folder, &raw);
     const ItemList list(raw);  // freed once the path has been read, whatever happens

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Getsplfol_mod {
@@ -14,6 +15,12 @@ inline constexpr std::int32_t kLocalAppDataFolder = 28;  // local, non-roaming a
 // empty for a number the shell does not know, a folder the system does not provide or one
 // without a file-system path.
 std::wstring GetSpecialFolderPath(std::int32_t folder);
+
+// While set, answers every GetSpecialFolderPath call in place of the shell; an empty function
+// hands the look-up back to the shell. Lets tests act as a system without a profile folder,
+// which Wine cannot be made to be (it names that folder whatever the environment says).
+using FolderLookup = std::function<std::wstring(std::int32_t folder)>;
+void SetFolderLookup(FolderLookup lookup);
 
 // GetSpecialFolderPath(kLocalAppDataFolder).
 std::wstring GetLocalAppDataPath();

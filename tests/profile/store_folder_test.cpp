@@ -2,6 +2,7 @@
 #include "profile/store_folder.h"
 #include "saved_registry.h"
 #include "support/registry_sandbox.h"
+#include "support/shell_folder_stand_in.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,21 @@ TEST(GetRestorPath, InsertsThisMachinesProfileFolder) {
         {L"c:\\mail", L"C:\\MAIL"},
     };
     for (const auto& [stored, expected] : rows) EXPECT_EQ(expected, profile::GetRestorPath(stored)) << stored;
+}
+
+// Wine names the logged-on user after WINEUSERNAME, read at each call.
+TEST(GetRestorPath, WithoutAProfileFolderUsesTheLogonUsersName) {
+    testsupport::ShellFolderStandIn noProfile({});
+    wchar_t saved[256] = {};
+    const bool had = GetEnvironmentVariableW(L"WINEUSERNAME", saved, 256) > 0;
+    SetEnvironmentVariableW(L"WINEUSERNAME", L"ken");
+    const std::pair<std::wstring, std::wstring> rows[] = {
+        {L"%UserProfile%\\Local Settings\\x", L"C:\\Documents and Settings\\ken\\LOCAL SETTINGS\\X"},
+        {L"%userprofile%", L"C:\\Documents and Settings\\ken"},
+        {L"c:\\mail", L"C:\\MAIL"},
+    };
+    for (const auto& [stored, expected] : rows) EXPECT_EQ(expected, profile::GetRestorPath(stored)) << stored;
+    SetEnvironmentVariableW(L"WINEUSERNAME", had ? saved : nullptr);
 }
 
 TEST(ToUpperText, MapsLettersTheSameOnEveryLocale) {
