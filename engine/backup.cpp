@@ -6,6 +6,7 @@
 #include "engine/engine_error.h"
 #include "engine/ext_win.h"
 #include "platform/ansi.h"
+#include "platform/find_handle.h"
 #include "platform/module_ini.h"
 #include "platform/reg_io.h"
 #include "profile/shell_folders.h"
@@ -38,19 +39,16 @@ bool PathExists(const std::wstring& path) {
 // Whether `folder` holds an ordinary file whose name as stored is exactly `name`, case
 // included: "oldate.BKD" is not an earlier backup.
 bool HoldsFile(const std::wstring& folder, const std::wstring& name) {
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW((folder + L"\\" + name).c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD e = GetLastError();
+    platform::FindHandle find(folder + L"\\" + name);
+    if (!find.ok()) {
+        const DWORD e = find.error();
         if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_NO_MORE_FILES) return false;
         Fail("cannot search the backup folder", e);
     }
-    bool held = false;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name == found.cFileName) held = true;
-    } while (!held && FindNextFileW(h, &found));
-    FindClose(h);
-    return held;
+        if (!(find.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name == find.data().cFileName) return true;
+    } while (find.Next());
+    return false;
 }
 
 void DeleteOne(const std::wstring& path) {

@@ -15,6 +15,7 @@ Hooks DefaultHooks() {
     h.MsgBox = engine::SystemPrompt();
     // Ending is immediate: no further event runs and nothing is saved.
     h.EndProgram = [] { ExitProcess(0); };
+    h.OpenFile = SystemOpenFile;
     return h;
 }
 
@@ -105,10 +106,19 @@ void mainFrm::DoBackUp() { engine::DoBackUp(*this, hooks_.MsgBox); }
 void mainFrm::OnCommand(platform::Control& control, int notification) {
     if (&control == &UserList && notification == CBN_SELCHANGE) UserList_Click();
     if (&control == &Command1 && notification == BN_CLICKED) Command1_Click();
+    if (&control == &Command2 && notification == BN_CLICKED) Command2_Click();
+    for (int i = 0; i < 2; ++i)
+        if (&control == &FrameSelect[i] && notification == STN_CLICKED) FrameSelect_Click(i);
+}
+
+void mainFrm::OnDblClick(platform::Control& control) {
+    if (&control == &BkDDir) BkDDir_DblClick();
 }
 
 void mainFrm::OnMenu(int id) {
     if (id == IDM_END) Form_Unload();
+    if (id == IDM_BACKUP) mnBackUp_Click();
+    if (id == IDM_RESTOR) mnRestor_Click();
 }
 
 }  // namespace mainwindow

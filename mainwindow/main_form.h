@@ -3,12 +3,14 @@
 
 #include "engine/backup.h"
 #include "engine/prompt.h"
+#include "engine/restore.h"
 #include "platform/controls.h"
 #include "platform/form.h"
 #include "platform/list_control.h"
 #include "profile/identity_list.h"
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <functional>
 #include <string>
@@ -19,13 +21,19 @@ namespace mainwindow {
 struct Hooks {
     engine::Prompt MsgBox;
     std::function<void()> EndProgram;
+    // The system's Open dialog: true when a file was chosen (its path is then in lpstrFile).
+    std::function<bool(OPENFILENAMEW& dialog)> OpenFile;
 };
 Hooks DefaultHooks();
+bool SystemOpenFile(OPENFILENAMEW& dialog);
 
 inline constexpr wchar_t kProgramTitle[] = L"Quillbox";
 inline constexpr wchar_t kWindowCaption[] = L"Quillbox Ver2";
 
-class mainFrm : public platform::Form, public profile::IdentityListOwner, private engine::BackupWindow {
+class mainFrm : public platform::Form,
+                public profile::IdentityListOwner,
+                private engine::BackupWindow,
+                private engine::RestoreWindow {
 public:
     explicit mainFrm(Hooks hooks = DefaultHooks());
 
@@ -44,6 +52,14 @@ public:
     void Command1_Click();
     void DoBackUp();
 
+    // The restore page: "Do", choosing a backup, the page selectors and the FILE menu.
+    void Command2_Click();
+    void DoRestor();
+    void BkDDir_DblClick();
+    void FrameSelect_Click(int index);
+    void mnBackUp_Click() { FrameSelect_Click(0); }
+    void mnRestor_Click() { FrameSelect_Click(1); }
+
     // Controls, by their designer names.
     platform::Control Frame1, Label3[3], Label1, Label2, Uname, Label4, Dpath, Label5, UserList, OLdPath;
     platform::Control Line1[2], Frame2, BackUpFrame[2], FrameSelect[2];
@@ -53,6 +69,7 @@ public:
 
 protected:
     void OnCommand(platform::Control& control, int notification) override;
+    void OnDblClick(platform::Control& control) override;
     void OnMenu(int id) override;
     void OnClose() override { Form_Unload(); }
 
@@ -69,6 +86,13 @@ private:
     std::wstring ScratchText() override { return Text1.Text(); }
     void SetScratchText(const std::wstring& text) override { Text1.SetText(text); }
     void YieldToWindow() override;
+
+    // What the restore reads of the window.
+    std::wstring RestoreTarget() override { return Restorpath.Tag(); }
+    std::wstring ProfileFolder() override { return Dpath.Caption(); }
+    std::wstring BackupDataFolder() override { return BkDDir.Tag(); }
+    std::wstring IdentityId() override { return bkUser.Tag(); }
+    int AddressBookChoice() override { return Check1.Value(); }
 
     Hooks hooks_;
     bool busy_ = false;

@@ -23,9 +23,16 @@ bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
 void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
-int Control::Value() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
+int Control::Value() const { return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0)); }
 
-void Control::SetValue(int value) { SendMessageW(hwnd_, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); }
+void Control::SetValue(int value) {
+    SendMessageW(hwnd_, BM_SETCHECK, value == 2 ? BST_INDETERMINATE : value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Control::BringToFront() {
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
 void Control::SetTop(int twips) {
     top_ = twips;

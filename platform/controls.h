@@ -46,13 +46,15 @@ public:
 
     bool Enabled() const;
     void SetEnabled(bool enabled);
-    // Check box state: 0 unticked, 1 ticked.
+    // Check box state: 0 unticked, 1 ticked, 2 grayed.
     int Value() const;
     void SetValue(int value);
 
     int Top() const { return top_; }
     // Moves the control vertically, in twips within its container.
     void SetTop(int twips);
+    // Puts the control in front of its siblings.
+    void BringToFront();
 
     // Text colour as a COLORREF; CLR_INVALID for the system default.
     COLORREF ForeColor() const { return foreColor_; }

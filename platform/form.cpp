@@ -190,6 +190,7 @@ void Form::Add(Control& control, const ControlDef& def, Control* container) {
     control.def_ = def;
     control.top_ = def.top;
     controls_[control.hwnd_] = &control;
+    if (def.kind == ControlKind::TextBox) SetWindowSubclass(control.hwnd_, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
     SendMessageW(control.hwnd_, WM_SETFONT,
                  reinterpret_cast<WPARAM>(def.boldGothic ? BoldFont(def.boldPoints10) : font_), FALSE);
     if (def.kind == ControlKind::DropDownList) {
@@ -237,6 +238,17 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                                   DWORD_PTR form) {
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, TextBoxProc, 1);
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_LBUTTONDBLCLK) {
+        auto* self = reinterpret_cast<Form*>(form);
+        if (Control* c = self->FindControl(hwnd)) self->OnDblClick(*c);
+    }
+    return result;
 }
 
 LRESULT Form::OnCtlColor(HDC dc, HWND child) {

@@ -33,12 +33,16 @@ public:
 
 protected:
     virtual void OnCommand(Control& /*control*/, int /*notification*/) {}
+    // A double click in a text box (edit controls tell their parent nothing of it).
+    virtual void OnDblClick(Control& /*control*/) {}
     virtual void OnMenu(int /*id*/) {}
     virtual void OnClose() { DestroyWindow(hwnd_); }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR form);
     LRESULT OnCtlColor(HDC dc, HWND child);
     bool OnSetCursor(HWND child);
     HFONT BoldFont(int points10);

@@ -8,13 +8,6 @@
 namespace profile {
 namespace {
 
-// Every occurrence, left to right; the inserted text is not searched again.
-std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
-    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 std::wstring ExpandLive(const std::wstring& path) {
     if (path.find(kLiveProfilePlaceholder) == std::wstring::npos) return path;
     return ReplaceAll(path, kLiveProfilePlaceholder, Getsplfol_mod::GetSpecialFolderPath(Getsplfol_mod::kProfileFolder));
@@ -57,6 +50,13 @@ bool StorePathExists(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(trimmed.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     return (attributes & kFilteredKinds & ~kLookupMask) == 0;
+}
+
+std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
+    if (from.empty()) return text;
+    for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
 }
 
 std::wstring ToUpperText(const std::wstring& text) {

@@ -48,4 +48,8 @@ std::wstring RestorPathFor(const std::wstring& storedRoot, const std::wstring& p
 // Upper-cases as the system's own case mapping does, independent of the user's locale.
 std::wstring ToUpperText(const std::wstring& text);
 
+// Every occurrence of `from`, left to right, compared case for case; the inserted text is not
+// searched again.
+std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to);
+
 }  // namespace profile

@@ -54,6 +54,30 @@ inline std::map<std::string, std::string> Snapshot(const std::string& folder, co
     return files;
 }
 
+// Every key and value below HKCU\<path> by relative path, a value as "type:bytes"; empty when
+// the key is missing.
+inline void DumpTree(const std::string& path, const std::string& rel, std::map<std::string, std::string>& out) {
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
+    out[rel] = "key";
+    char name[1024];
+    std::string data(1 << 20, '\0');
+    DWORD size, dataSize, type;
+    for (DWORD i = 0; size = sizeof name, dataSize = static_cast<DWORD>(data.size()),
+               RegEnumValueA(h, i, name, &size, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &dataSize) ==
+                   ERROR_SUCCESS;
+         ++i)
+        out[rel + "|" + std::string(name, size)] = std::to_string(type) + ":" + data.substr(0, dataSize);
+    for (DWORD i = 0; size = sizeof name, RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) == 0; ++i)
+        DumpTree(path + "\\" + name, rel + "\\" + name, out);
+    RegCloseKey(h);
+}
+inline std::map<std::string, std::string> DumpTree(const std::string& path) {
+    std::map<std::string, std::string> out;
+    DumpTree(path, "", out);
+    return out;
+}
+
 class BackupTest : public ::testing::Test {
 protected:
     static constexpr const char* kKey = "{BK-0001}";
@@ -100,6 +124,14 @@ protected:
             return a;
         };
         hooks.EndProgram = [] {};
+        hooks.OpenFile = [this](OPENFILENAMEW& d) {
+            dialog_ = d;
+            dialogFile_ = d.lpstrFile;
+            dialogFolder_ = d.lpstrInitialDir ? d.lpstrInitialDir : L"";
+            if (chosen_.empty()) return false;
+            lstrcpyW(d.lpstrFile, chosen_.c_str());
+            return true;
+        };
         form_ = std::make_unique<mainwindow::mainFrm>(hooks);
         ASSERT_TRUE(form_->Create());
         form_->Form_Load();
@@ -130,6 +162,10 @@ protected:
     std::unique_ptr<mainwindow::mainFrm> form_;
     std::vector<Shown> shown_;
     std::deque<int> answers_;
+    // The Open dialog: the file it picks (empty: cancelled) and how it was set up.
+    std::wstring chosen_;
+    OPENFILENAMEW dialog_ = {};
+    std::wstring dialogFile_, dialogFolder_;
 };
 
 }  // namespace backuptest
