@@ -24,3 +24,25 @@ TEST_F(BackupTest, MissingArchiverIsReportedAtEachArchiveStep) {
 
 }  // namespace
 }  // namespace backuptest
+
+namespace backuptest {
+namespace {
+
+TEST_F(BackupTest, MissingArchiverStopsTheRestoreWithItsReason) {
+    const std::string bk = dir_.path() + "\\chosen";
+    CreateDirectoryA(bk.c_str(), nullptr);
+    dir_.WriteFile("chosen\\OLdate.bkd", "[main]\r\nUserID={BK-0001}\r\nstorroot=C:\\elsewhere\\\r\nAddressbook=0\r\n");
+    dir_.WriteFile("chosen\\OL.lzh", "not read");
+    dir_.WriteFile("chosen\\OLbk1.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Identities\\{BK-0001}]\r\n\"Username\"=\"X\"\r\n");
+    Load();
+    chosen_ = Widen(bk + "\\OLdate.bkd");
+    form_->BkDDir_DblClick();
+    const auto identity = DumpTree("Identities\\{BK-0001}");
+    form_->Command2_Click();
+    ASSERT_EQ(1u, Texts().size());
+    EXPECT_NE(std::wstring::npos, shown_[0].text.find(L"unlha32.dll"));
+    EXPECT_EQ(identity, DumpTree("Identities\\{BK-0001}"));
+}
+
+}  // namespace
+}  // namespace backuptest
