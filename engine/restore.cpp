@@ -135,7 +135,12 @@ std::wstring RestoreFolderFor(const std::wstring& target, const std::wstring& pr
     return folder;
 }
 
-void DoRestor(RestoreWindow& w, const Prompt& prompt) {
+std::wstring SettingsQuestion(const std::wstring& settingsFile) {
+    return L"バックアップの設定（メールアカウントと Outlook Express の設定）をレジストリに書き戻します。\r\n" +
+           Quoted(settingsFile) + L"\r\nよろしいですか。";
+}
+
+void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& options) {
     const std::wstring target = w.RestoreTarget();  // 1
     if (target.empty()) return;
     const std::wstring folder =
@@ -153,7 +158,10 @@ void DoRestor(RestoreWindow& w, const Prompt& prompt) {
         return;
     }
     // The settings go in before "Store Root" is written, so that value is the restore's.
-    ImportSettings(w, prompt, w.BackupDataFolder() + L"\\" + kSettingsFileName, w.IdentityId());  // 6
+    const std::wstring settings = w.BackupDataFolder() + L"\\" + kSettingsFileName;  // 6
+    if (!options.askBeforeSettings ||
+        prompt(w.PromptOwner(), SettingsQuestion(settings), w.ProgramTitle(), MB_YESNO | MB_DEFBUTTON1) == IDYES)
+        ImportSettings(w, prompt, settings, w.IdentityId());
 
     const std::wstring wabArchive = w.BackupDataFolder() + L"\\" + kAddressArchiveName;  // 7
     if (PlainFileAt(wabArchive) && w.AddressBookChoice() != 0 &&

@@ -38,11 +38,21 @@ inline constexpr wchar_t kOverwriteAddressBook[] = L"OverWrite AddressBook?";
 std::wstring RestoreFolderFor(const std::wstring& target, const std::wstring& profileFolder,
                               const std::wstring& systemDrive);
 
+// How a restore differs between the programs.
+struct RestoreOptions {
+    // Ask before the settings file goes into the registry (No leaves the registry alone; the
+    // restore goes on with the address book and "Store Root").
+    bool askBeforeSettings = false;
+};
+
+// Asked before the settings file is imported, when the options say so.
+std::wstring SettingsQuestion(const std::wstring& settingsFile);
+
 // Runs the restore to its end. Nothing happens while no backup is chosen (an empty target).
 // A store archive that is missing or does not unpack stops the restore with a message before
 // the settings are imported and "Store Root" is re-pointed. Throws EngineError when the
 // archiver library is missing.
-void DoRestor(RestoreWindow& window, const Prompt& prompt);
+void DoRestor(RestoreWindow& window, const Prompt& prompt, const RestoreOptions& options = {});
 
 // Asks, then puts the address book of `archive` (a WAB.lzh) in place of the registered one, under
 // the registered file's own name; with none registered, into the user's Address Book folder,
