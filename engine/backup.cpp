@@ -7,6 +7,7 @@
 #include "engine/ext_win.h"
 #include "platform/ansi.h"
 #include "platform/find_handle.h"
+#include "platform/handle.h"
 #include "platform/module_ini.h"
 #include "platform/reg_io.h"
 #include "profile/shell_folders.h"
@@ -59,18 +60,13 @@ void DeleteOne(const std::wstring& path) {
 // file left open by a failing step stays open until the next CloseAll.
 class OpenFiles {
 public:
-    OpenFiles() = default;
-    OpenFiles(const OpenFiles&) = delete;
-    OpenFiles& operator=(const OpenFiles&) = delete;
-    ~OpenFiles() { CloseAll(); }
-
     // Creates the file, or empties it when it exists.
     HANDLE Open(const std::wstring& path) {
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) Fail("cannot create a file");
-        open_.push_back(h);
-        return h;
+        platform::Handle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.valid()) Fail("cannot create a file");
+        open_.push_back(std::move(h));
+        return open_.back().get();
     }
     void Write(HANDLE h, const std::string& bytes) {
         if (h == INVALID_HANDLE_VALUE) Fail("the file is not open", ERROR_INVALID_HANDLE);
@@ -82,13 +78,10 @@ public:
             done += wrote;
         }
     }
-    void CloseAll() {
-        for (HANDLE h : open_) CloseHandle(h);
-        open_.clear();
-    }
+    void CloseAll() { open_.clear(); }
 
 private:
-    std::vector<HANDLE> open_;
+    std::vector<platform::Handle> open_;
 };
 
 class Backup {

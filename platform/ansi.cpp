@@ -56,6 +56,13 @@ bool WideToAnsi(const std::wstring& text, std::string& out) {
     return AnsiToWide(out, back) && back == text;
 }
 
+LeadBytes::LeadBytes(unsigned codePage) {
+    CPINFO info = {};
+    if (!GetCPInfo(codePage, &info) || info.MaxCharSize != 2) return;
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+        for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead_[b] = true;
+}
+
 std::string TakeUntilNul(const char* buffer, std::size_t size) {
     const void* nul = std::memchr(buffer, '\0', size);
     return std::string(buffer, nul ? static_cast<const char*>(nul) - buffer : size);

@@ -17,6 +17,18 @@ std::wstring FromAnsi(const std::string& bytes);
 bool AnsiToWide(const std::string& bytes, std::wstring& out);
 bool WideToAnsi(const std::wstring& text, std::string& out);
 
+// Which bytes of a code page start a two-byte character, so that a trail byte equal to '\' or
+// '"' (0x5C ends the Shift-JIS form of 表) is never taken for one. None for single-byte code
+// pages and UTF-8, whose multi-byte characters hold no ASCII bytes.
+class LeadBytes {
+public:
+    explicit LeadBytes(unsigned codePage);
+    bool operator()(char b) const { return lead_[static_cast<unsigned char>(b)]; }
+
+private:
+    bool lead_[256] = {};
+};
+
 // The text before the first NUL of a fixed platform buffer; the whole buffer when it holds none.
 std::string TakeUntilNul(const char* buffer, std::size_t size);
 

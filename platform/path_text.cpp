@@ -23,12 +23,7 @@ constexpr std::size_t kDotsLength = 3;
 // Character lengths in one code page, so that no cut or separator test lands on a trail byte.
 class CharSteps {
 public:
-    explicit CharSteps(UINT codePage) : utf8_(codePage == CP_UTF8) {
-        CPINFO info = {};
-        if (utf8_ || !GetCPInfo(codePage, &info) || info.MaxCharSize != 2) return;
-        for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
-            for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead_[b] = true;
-    }
+    explicit CharSteps(UINT codePage) : utf8_(codePage == CP_UTF8), lead_(codePage) {}
 
     // Bytes of the character at `pos`; a lead byte at the very end counts alone.
     std::size_t Length(const std::string& text, std::size_t pos) const {
@@ -36,7 +31,7 @@ public:
         std::size_t n = 1;
         if (utf8_)
             n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-        else if (lead_[b])
+        else if (lead_(static_cast<char>(b)))
             n = 2;
         return std::min(n, text.size() - pos);
     }
@@ -62,7 +57,7 @@ public:
 
 private:
     bool utf8_;
-    std::array<bool, 256> lead_ = {};
+    platform::LeadBytes lead_;
 };
 
 // Length of the part that is never left out: "C:" or "\\server\share"; 0 for other paths.

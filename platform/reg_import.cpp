@@ -1,6 +1,7 @@
 #include "platform/reg_import.h"
 
 #include "platform/ansi.h"
+#include "platform/handle.h"
 
 #include <optional>
 #include <string_view>
@@ -17,21 +18,6 @@ constexpr wchar_t kAccountKey[] = L"Software\\Microsoft\\Internet Account Manage
 constexpr std::size_t kMaxHexTypeDigits = 8;
 constexpr std::size_t kMaxDwordDigits = 8;
 constexpr LONGLONG kMaxFileSize = 256LL << 20;
-
-// Which bytes of a code page start a double-byte character.
-class LeadBytes {
-public:
-    explicit LeadBytes(UINT codePage) {
-        CPINFO info = {};
-        if (!GetCPInfo(codePage, &info) || info.MaxCharSize < 2) return;
-        for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
-            for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead_[b] = true;
-    }
-    bool operator()(char b) const { return lead_[static_cast<unsigned char>(b)]; }
-
-private:
-    bool lead_[256] = {};
-};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -91,7 +77,7 @@ struct Quoted {
 
 // A double-byte character goes through whole: its trail byte may be 0x5C without being a
 // backslash, exactly as the exporter leaves it unescaped.
-Quoted ReadEscaped(string_view line, std::size_t pos, const LeadBytes& lead) {
+Quoted ReadEscaped(string_view line, std::size_t pos, const platform::LeadBytes& lead) {
     Quoted q;
     for (std::size_t i = pos; i < line.size(); ++i) {
         const char c = line[i];
@@ -142,7 +128,7 @@ bool AppendHexSegment(string_view s, std::string& out, bool& more) {
 }
 
 // The data after "=": a string (in the file's form), -, dword:, hex: or hex(N):.
-void ParseData(string_view data, bool unescaped, const LeadBytes& lead, ValueLine& v) {
+void ParseData(string_view data, bool unescaped, const platform::LeadBytes& lead, ValueLine& v) {
     if (!data.empty() && data.front() == '"') {
         std::string text;
         if (unescaped) {
@@ -195,7 +181,7 @@ void ParseData(string_view data, bool unescaped, const LeadBytes& lead, ValueLin
 
 // A value line with its leading blanks already gone. In an unescaped file the name runs to the
 // first quote followed by = (blanks allowed between).
-ValueLine ParseValueLine(string_view line, bool unescaped, const LeadBytes& lead) {
+ValueLine ParseValueLine(string_view line, bool unescaped, const platform::LeadBytes& lead) {
     ValueLine v;
     std::size_t afterName = 0;
     if (line.starts_with('@')) {
@@ -242,7 +228,7 @@ void ForEachLine(string_view text, F f) {
 }
 
 // See the header: evidence of the old unescaped form in any quoted text of the file.
-bool IsUnescapedFile(string_view text, const LeadBytes& lead) {
+bool IsUnescapedFile(string_view text, const platform::LeadBytes& lead) {
     bool unescaped = false;
     ForEachLine(text, [&](string_view line) {
         line = TrimRight(TrimLeft(line));
@@ -280,10 +266,10 @@ bool HasEmptyComponent(std::wstring_view path) {
 enum class State { kHeader, kRefused, kOutside, kBlock, kSkipBlock, kHexMore };
 
 struct Reader {
-    explicit Reader(const LeadBytes& bytes) : lead(bytes) {}
+    explicit Reader(const platform::LeadBytes& bytes) : lead(bytes) {}
     State state = State::kHeader;
     bool unescaped = false;
-    const LeadBytes& lead;
+    const platform::LeadBytes& lead;
     std::wstring identityTree;  // empty: no identity tree may be written
     platform::RegValue pending;  // hex data waiting for its continuation lines
     RegImport out;
@@ -388,24 +374,10 @@ bool Step(Reader& r, string_view line) {
     return true;
 }
 
-class File {
-public:
-    explicit File(HANDLE h) : h_(h) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
 }  // namespace
 
 RegImport ParseRegText(const std::string& text, const std::wstring& identityKey, UINT codePage) {
-    const LeadBytes lead(codePage);
+    const platform::LeadBytes lead(codePage);
     Reader r(lead);
     if (!identityKey.empty() && identityKey.find(L'\\') == std::wstring::npos) r.identityTree = kIdentitiesKey + identityKey;
     r.unescaped = IsUnescapedFile(text, lead);
@@ -424,7 +396,7 @@ RegImport ParseRegText(const std::string& text, const std::wstring& identityKey,
 
 DWORD ReadRegFile(const std::wstring& path, const std::wstring& identityKey, RegImport& out) {
     out = RegImport{};
-    File file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+    platform::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                           nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return GetLastError();
     LARGE_INTEGER size = {};

@@ -1,6 +1,7 @@
 #include "platform/reg_io.h"
 
 #include "platform/ansi.h"
+#include "platform/handle.h"
 #include "platform/reg_enum.h"
 
 #include <cstdio>
@@ -11,27 +12,12 @@ namespace {
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// Which bytes of a code page start a double-byte character.
-class LeadBytes {
-public:
-    explicit LeadBytes(UINT codePage) {
-        CPINFO info = {};
-        if (!GetCPInfo(codePage, &info) || info.MaxCharSize < 2) return;
-        for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
-            for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; ++b) lead_[b] = true;
-    }
-    bool operator()(unsigned char b) const { return lead_[b]; }
-
-private:
-    bool lead_[256] = {};
-};
-
 // The registry editor reads \\ and \" back as \ and "; a double-byte character goes through
 // whole, since its trail byte may be 0x5C (as in the Shift-JIS form of 表) without being one.
-void AppendEscaped(std::string& out, const char* text, std::size_t size, const LeadBytes& lead) {
+void AppendEscaped(std::string& out, const char* text, std::size_t size, const platform::LeadBytes& lead) {
     for (std::size_t i = 0; i < size; ++i) {
         const char c = text[i];
-        if (lead(static_cast<unsigned char>(c)) && i + 1 < size) {
+        if (lead(c) && i + 1 < size) {
             out += c;
             out += text[++i];
             continue;
@@ -41,7 +27,7 @@ void AppendEscaped(std::string& out, const char* text, std::size_t size, const L
     }
 }
 
-void AppendQuoted(std::string& out, const char* text, std::size_t size, const LeadBytes& lead) {
+void AppendQuoted(std::string& out, const char* text, std::size_t size, const platform::LeadBytes& lead) {
     out += '"';
     AppendEscaped(out, text, size, lead);
     out += '"';
@@ -57,7 +43,7 @@ void AppendHexBytes(std::string& out, const std::string& data) {
 }
 
 void AppendValueLine(std::string& out, const std::string& name, DWORD type, const std::string& data,
-                     const LeadBytes& lead) {
+                     const platform::LeadBytes& lead) {
     if (name.empty()) {
         out += '@';
     } else {
@@ -94,7 +80,7 @@ std::string JoinPath(const std::string& keyPath, const std::string& name) {
 }
 
 void AppendBlock(std::string& out, platform::RootKey root, const std::string& keyPath, HKEY key,
-                 const LeadBytes& lead) {
+                 const platform::LeadBytes& lead) {
     out += '[';
     out += RegRootKeyName(root);
     out += '\\';
@@ -108,11 +94,11 @@ void AppendBlock(std::string& out, platform::RootKey root, const std::string& ke
 }
 
 void AppendSubtrees(std::string& out, platform::RootKey root, const std::string& keyPath, HKEY key,
-                    const LeadBytes& lead);
+                    const platform::LeadBytes& lead);
 
 // A key is opened once and the handle held for the whole listing of its values and subkeys:
 // under Wine each open costs as much as reading a value.
-void AppendTree(std::string& out, platform::RootKey root, const std::string& keyPath, const LeadBytes& lead) {
+void AppendTree(std::string& out, platform::RootKey root, const std::string& keyPath, const platform::LeadBytes& lead) {
     platform::RegKey key;
     if (platform::OpenKeyEx(root, keyPath.c_str(), KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, key) == ERROR_SUCCESS) {
         AppendBlock(out, root, keyPath, key.get(), lead);
@@ -127,25 +113,11 @@ void AppendTree(std::string& out, platform::RootKey root, const std::string& key
 }
 
 void AppendSubtrees(std::string& out, platform::RootKey root, const std::string& keyPath, HKEY key,
-                    const LeadBytes& lead) {
+                    const platform::LeadBytes& lead) {
     std::string name;
     for (DWORD index = 0; RegEnumSubKeyName(key, index, name) == ERROR_SUCCESS; ++index)
         AppendTree(out, root, JoinPath(keyPath, name), lead);
 }
-
-class File {
-public:
-    explicit File(HANDLE h) : h_(h) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 }  // namespace
 
@@ -162,7 +134,7 @@ std::string RegRootKeyName(platform::RootKey root) {
 
 std::string FormatRegValueLine(const std::string& name, DWORD type, const std::string& data, UINT codePage) {
     std::string line;
-    AppendValueLine(line, name, type, data, LeadBytes(codePage));
+    AppendValueLine(line, name, type, data, platform::LeadBytes(codePage));
     return line;
 }
 
@@ -170,7 +142,7 @@ LONG RegEnumValueText(HKEY key, DWORD index, std::string& line) {
     line.clear();
     platform::RegValue value;
     LONG rc = platform::EnumValue(key, index, value);
-    if (rc == ERROR_SUCCESS) AppendValueLine(line, value.name, value.type, value.data, LeadBytes(CP_ACP));
+    if (rc == ERROR_SUCCESS) AppendValueLine(line, value.name, value.type, value.data, platform::LeadBytes(CP_ACP));
     return rc;
 }
 
@@ -180,21 +152,21 @@ std::string FormatRegKeyBlock(platform::RootKey root, const std::string& keyPath
     std::string text;
     platform::RegKey key;
     if (platform::OpenKeyEx(root, keyPath.c_str(), KEY_QUERY_VALUE, key) == ERROR_SUCCESS)
-        AppendBlock(text, root, keyPath, key.get(), LeadBytes(CP_ACP));
+        AppendBlock(text, root, keyPath, key.get(), platform::LeadBytes(CP_ACP));
     return text;
 }
 
 std::string FormatRegKeyTree(platform::RootKey root, const std::string& keyPath) {
     std::string text;
-    AppendTree(text, root, keyPath, LeadBytes(CP_ACP));
+    AppendTree(text, root, keyPath, platform::LeadBytes(CP_ACP));
     return text;
 }
 
 DWORD ExportRegKey(const std::wstring& fileName, platform::RootKey root, const std::wstring& keyPath) {
     std::string text = kLineEnd;
-    AppendTree(text, root, platform::ToAnsi(keyPath), LeadBytes(CP_ACP));
+    AppendTree(text, root, platform::ToAnsi(keyPath), platform::LeadBytes(CP_ACP));
     text += kLineEnd;
-    File file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::Handle file(CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return GetLastError();
     DWORD written = 0;
     if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return GetLastError();
