@@ -8,6 +8,8 @@
 
 namespace platform {
 
+// <windows.h> defines ReplaceFile as a macro, so with UNICODE this class is compiled as
+// platform::ReplaceFileW everywhere; the name still reads the same in our code.
 class ReplaceFile {
 public:
     // Creates a new, empty, uniquely named temporary file in the target's folder (named like
@@ -40,7 +42,8 @@ public:
     // temporary itself stays until Commit() or the destructor.
     void CloseFile();
     // Closes the handle, then moves the temporary over the target (MoveFileExW with
-    // MOVEFILE_REPLACE_EXISTING; a read-only target is refused with ERROR_ACCESS_DENIED).
+    // MOVEFILE_REPLACE_EXISTING). Windows refuses a read-only target (ERROR_ACCESS_DENIED),
+    // Wine 8 replaces it; a folder is refused by both.
     // Returns 0, after which the temporary is the target and is never deleted, or the Win32
     // error: then nothing moved, and Commit() may be called again (after clearing the
     // target's read-only attribute, say) before the destructor deletes the temporary.

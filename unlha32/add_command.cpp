@@ -5,6 +5,8 @@
 
 #include "lha/reader.h"
 #include "lha/writer.h"
+#include "platform/find_handle.h"
+#include "platform/replace_file.h"
 
 #include <windows.h>
 
@@ -84,20 +86,19 @@ public:
 private:
     // Adds the files of `dir`, stored with `prefix` (relative path of `dir`, may be empty).
     void folder(const std::wstring& dir, const std::wstring& prefix) {
-        WIN32_FIND_DATAW fd;
-        HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-        if (find == INVALID_HANDLE_VALUE) {
-            if (GetLastError() != ERROR_FILE_NOT_FOUND) report_.fail(kCannotRead, L"cannot list " + dir);
+        platform::FindHandle find(dir + L"\\*");
+        if (!find.ok()) {
+            if (find.error() != ERROR_FILE_NOT_FOUND) report_.fail(kCannotRead, L"cannot list " + dir);
             return;
         }
         std::vector<WIN32_FIND_DATAW> found;
         do {
+            const WIN32_FIND_DATAW& fd = find.data();
             const std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             if (!o_.allFiles && (fd.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) continue;
             found.push_back(fd);
-        } while (FindNextFileW(find, &fd));
-        FindClose(find);
+        } while (find.Next());
         for (const auto& f : found) {
             const std::wstring full = dir + L"\\" + f.cFileName;
             const std::wstring rel = prefix.empty() ? std::wstring(f.cFileName) : prefix + L"\\" + f.cFileName;
@@ -162,21 +163,12 @@ void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     const std::wstring archive = FullPath(cl.archive);
     const std::size_t slash = archive.find_last_of(L'\\');
     const std::wstring folderOfArchive = slash == std::wstring::npos ? L"." : archive.substr(0, slash + 1);
-    wchar_t tempName[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folderOfArchive.c_str(), L"qbz", 0, tempName)) {
+    platform::ReplaceFile out(archive, L"qbz");
+    if (!out.ok()) {
         report.fail(kCannotWrite, L"cannot write in the archive's folder " + folderOfArchive);
         return;
     }
-    const std::wstring temp = tempName;
-    struct RemoveTemp {
-        const std::wstring& path;
-        bool keep = false;
-        ~RemoveTemp() {
-            if (!keep) DeleteFileW(path.c_str());
-        }
-    } removeTemp{temp};
-
-    Gatherer gather(cl.options, report, archive, temp);
+    Gatherer gather(cl.options, report, archive, out.temporary());
     for (const auto& s : cl.sources) gather.source(s);
     if (report.result() != kOk) return;
     std::vector<Entry>& entries = gather.entries;
@@ -188,15 +180,10 @@ void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     std::map<std::wstring, std::size_t> byName;
     for (std::size_t i = 0; i < entries.size(); ++i) byName[Folded(entries[i].member)] = i;
 
-    FileHandle outFile = CreateForWrite(temp);
-    if (!outFile.ok()) {
-        report.fail(kCannotWrite, L"cannot create " + temp);
-        return;
-    }
-    FileOutput out(outFile.get());
+    FileOutput file(out.handle());
     lha::WriterOptions wo;
     wo.threads = WriterThreads();
-    lha::ArchiveWriter writer(out, wo);
+    lha::ArchiveWriter writer(file, wo);
 
     std::uint64_t total = 0, doneBefore = 0;
     for (const auto& [name, i] : byName) total += entries[i].size;
@@ -213,7 +200,7 @@ void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     auto failWith = [&](lha::Error e, const std::wstring& what) {
         std::wstring name;
         AnsiToWide(writer.errorPath(), name);
-        report.fail(ResultFor(e, out.diskFull()), what + L" (" + ErrorText(e) + L"): " + name);
+        report.fail(ResultFor(e, file.diskFull()), what + L" (" + ErrorText(e) + L"): " + name);
     };
 
     // Old members first, in their order, unless a new file replaces them.
@@ -269,13 +256,8 @@ void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
         failWith(e, L"cannot write the archive");
         return;
     }
-    outFile.close();
     oldFile.close();
-    if (!MoveFileExW(temp.c_str(), archive.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        report.fail(kCannotWrite, L"cannot replace " + archive);
-        return;
-    }
-    removeTemp.keep = true;
+    if (out.Commit() != 0) report.fail(kCannotWrite, L"cannot replace " + archive);
 }
 
 }  // namespace unlha

@@ -4,6 +4,7 @@
 #include "unlha32/win_file.h"
 
 #include "lha/reader.h"
+#include "platform/replace_file.h"
 
 #include <windows.h>
 
@@ -72,34 +73,24 @@ public:
             report_.fail(kExistingKept, L"exists, kept", info.path);
             return true;
         }
-        wchar_t tempName[MAX_PATH + 1] = {};
-        if (!GetTempFileNameW(folder.c_str(), L"qbx", 0, tempName)) {
+        platform::ReplaceFile file(target, L"qbx");
+        if (!file.ok()) {
             report_.fail(kCannotWrite, L"cannot write in " + folder);
             return true;
         }
-        const std::wstring temp = tempName;
-        FileHandle file = CreateForWrite(temp);
-        if (!file.ok()) {
-            DeleteFileW(temp.c_str());
-            report_.fail(kCannotWrite, L"cannot create " + temp);
-            return true;
-        }
-        FileOutput out(file.get());
+        FileOutput out(file.handle());
         const lha::Error e = reader.extract(out, [&](std::uint64_t) {
             progress.update(rel, reader.position(), archiveSize);
         });
         if (e != lha::Error::Ok) {
-            file.close();
-            DeleteFileW(temp.c_str());
             report_.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old file kept", info.path);
             return e != lha::Error::Truncated && e != lha::Error::ReadFailed;
         }
         const FILETIME written = MemberTime(info);
-        SetFileTime(file.get(), nullptr, nullptr, &written);
-        file.close();
+        SetFileTime(file.handle(), nullptr, nullptr, &written);
+        // A read-only old file would refuse to be replaced.
         if (Exists(target)) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            DeleteFileW(temp.c_str());
+        if (file.Commit() != 0) {
             report_.fail(kCannotWrite, L"cannot replace " + target);
             return true;
         }

@@ -33,12 +33,6 @@ FileHandle OpenForRead(const std::wstring& path) {
     return FileHandle(h, h == INVALID_HANDLE_VALUE ? GetLastError() : 0);
 }
 
-FileHandle CreateForWrite(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    return FileHandle(h, h == INVALID_HANDLE_VALUE ? GetLastError() : 0);
-}
-
 std::size_t FileInput::read(std::uint8_t* buffer, std::size_t size) {
     if (error_) return 0;
     DWORD got = 0;

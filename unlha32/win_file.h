@@ -33,8 +33,6 @@ private:
 
 // Opens an existing file for reading (others may read it too).
 FileHandle OpenForRead(const std::wstring& path);
-// Creates or truncates a file for writing and reading back.
-FileHandle CreateForWrite(const std::wstring& path);
 
 // Reads a file handle from its current position.
 class FileInput final : public lha::InputStream {
