@@ -8,7 +8,7 @@
 
 namespace platform {
 
-enum class ControlKind { Label, Frame, TextBox, CheckBox, Button, DropDownList, ListBox, Line };
+enum class ControlKind { Label, Frame, TextBox, CheckBox, Button, DropDownList, ListBox, Line, FolderList };
 
 // Mouse pointer settings of a control.
 inline constexpr int kPointerDefault = 0;

@@ -106,6 +106,11 @@ KindInfo InfoFor(ControlKind kind) {
     case ControlKind::ListBox:
         return {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0};
     case ControlKind::Line: return {L"STATIC", SS_LEFT, 0};
+    case ControlKind::FolderList:
+        return {L"LISTBOX",
+                LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
+                    WS_TABSTOP,
+                0};
     }
     return {L"STATIC", 0, 0};
 }
@@ -294,6 +299,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        Control* c = item->CtlType == ODT_MENU ? nullptr : FindControl(item->hwndItem);
+        if (c && OnDrawItem(*c, *item)) return TRUE;
+        break;
+    }
     case WM_SETCURSOR:
         if (OnSetCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
         break;

@@ -36,6 +36,8 @@ protected:
     // A double click in a text box (edit controls tell their parent nothing of it).
     virtual void OnDblClick(Control& /*control*/) {}
     virtual void OnMenu(int /*id*/) {}
+    // Paints an item of an owner-drawn list; true when it was painted.
+    virtual bool OnDrawItem(Control& /*control*/, const DRAWITEMSTRUCT& /*item*/) { return false; }
     virtual void OnClose() { DestroyWindow(hwnd_); }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
