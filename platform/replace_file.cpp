@@ -23,9 +23,12 @@ unsigned NextNumber() {
 
 }  // namespace
 
-ReplaceFile::ReplaceFile(std::wstring target, const wchar_t* prefix) : target_(std::move(target)) {
+ReplaceFile::ReplaceFile(std::wstring target, const wchar_t* prefix, const std::wstring& tempFolder)
+    : target_(std::move(target)) {
     const std::size_t slash = target_.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? L".\\" : target_.substr(0, slash + 1);
+    const std::wstring folder = !tempFolder.empty() ? tempFolder + L"\\"
+                                : slash == std::wstring::npos ? L".\\"
+                                                              : target_.substr(0, slash + 1);
     const std::wstring stem = folder + std::wstring(prefix, wcsnlen(prefix, 3));
     // Every number once at most, as GetTempFileNameW does, then give up.
     for (unsigned tries = 0; tries < 0x10000; ++tries) {

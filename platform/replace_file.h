@@ -17,7 +17,9 @@ public:
     // keeps it open for writing and reading back, unshared. A target without a folder part
     // uses the current folder. When that fails, ok() is false, error() holds the Win32 error
     // and nothing is left on disk.
-    explicit ReplaceFile(std::wstring target, const wchar_t* prefix = L"qb~");
+    // `tempFolder`, when given, holds the temporary instead (on the target's volume, so the
+    // move stays a rename): a target whose folder does not exist yet can be written all the same.
+    explicit ReplaceFile(std::wstring target, const wchar_t* prefix = L"qb~", const std::wstring& tempFolder = {});
     // The same with a temporary name of the caller's choosing, created or truncated.
     static ReplaceFile Named(std::wstring target, std::wstring temporary);
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace unlha {
 namespace {
@@ -38,21 +39,22 @@ std::string ListLine(const lha::MemberInfo& info) {
     return head + info.path;
 }
 
+// Extracts every member to a temporary in the destination first and puts the files in place
+// only when all of them checked out: a damaged or hostile archive leaves every old file, and
+// the folder tree, as they were.
 class Extractor {
 public:
     Extractor(const CommandLine& cl, Report& r) : cl_(cl), report_(r) {}
 
-    // Writes the current member below the destination; false when the archive cannot go on.
+    // Writes the current member to its temporary; false when the archive cannot go on.
     bool member(lha::ArchiveReader& reader, const lha::MemberInfo& info, ProgressWindow& progress,
                 std::uint64_t archiveSize) {
         std::wstring rel;
         switch (MemberToRelative(info.path, rel)) {
         case NameProblem::NotAnsi:
-            report_.fail(kNameNotAnsi, L"name not in the ANSI code page, skipped", info.path);
-            return true;
+            return refuse(kNameNotAnsi, L"name not in the ANSI code page, nothing extracted", info.path);
         case NameProblem::Unsafe:
-            report_.fail(kUnsafeName, L"unsafe name refused", info.path);
-            return true;
+            return refuse(kUnsafeName, L"unsafe name refused, nothing extracted", info.path);
         case NameProblem::None: break;
         }
         if (!cl_.options.keepPaths) {
@@ -61,48 +63,76 @@ public:
         }
         const std::wstring target = cl_.destination + L"\\" + rel;
         if (info.isDirectory()) {
-            if (!CreateFolders(target)) report_.fail(kCannotWrite, L"cannot create folder " + target);
-            return true;
-        }
-        const std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
-        if (!CreateFolders(folder)) {
-            report_.fail(kCannotWrite, L"cannot create folder " + folder);
+            folders_.push_back(target);
             return true;
         }
         if (!cl_.options.overwrite && Exists(target)) {
             report_.fail(kExistingKept, L"exists, kept", info.path);
             return true;
         }
-        platform::ReplaceFile file(target, L"qbx");
-        if (!file.ok()) {
-            report_.fail(kCannotWrite, L"cannot write in " + folder);
-            return true;
-        }
+        platform::ReplaceFile file(target, L"qbx", cl_.destination);
+        if (!file.ok()) return refuse(kCannotWrite, L"cannot write in " + cl_.destination + L", nothing extracted");
         FileOutput out(file.handle());
         const lha::Error e = reader.extract(out, [&](std::uint64_t) {
             progress.update(rel, reader.position(), archiveSize);
         });
         if (e != lha::Error::Ok) {
-            report_.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old file kept", info.path);
+            damaged_ = true;
+            report_.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old files kept", info.path);
             return e != lha::Error::Truncated && e != lha::Error::ReadFailed;
         }
         const FILETIME written = MemberTime(info);
         SetFileTime(file.handle(), nullptr, nullptr, &written);
-        // A read-only old file would refuse to be replaced.
-        if (Exists(target)) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (file.Commit() != 0) {
-            report_.fail(kCannotWrite, L"cannot replace " + target);
-            return true;
-        }
-        const DWORD attrs = info.attributes & kRestoredAttributes;
-        if (attrs) SetFileAttributesW(target.c_str(), attrs);
-        report_.line(L"extracted " + rel);
+        file.CloseFile();  // thousands of members must not hold thousands of handles
+        files_.push_back({std::move(file), rel, info.attributes & kRestoredAttributes});
         return true;
     }
 
+    // Puts every extracted file in place, unless a member failed; otherwise the temporaries go.
+    void finish() {
+        if (damaged_) return;
+        for (const std::wstring& folder : folders_)
+            if (!CreateFolders(folder)) report_.fail(kCannotWrite, L"cannot create folder " + folder);
+        for (Pending& p : files_) {
+            const std::wstring& target = p.file.target();
+            const std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
+            if (!CreateFolders(folder)) {
+                report_.fail(kCannotWrite, L"cannot create folder " + folder);
+                continue;
+            }
+            // A read-only old file would refuse to be replaced.
+            if (Exists(target)) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (p.file.Commit() != 0) {
+                report_.fail(kCannotWrite, L"cannot replace " + target);
+                continue;
+            }
+            if (p.attributes) SetFileAttributesW(target.c_str(), p.attributes);
+            report_.line(L"extracted " + p.rel);
+        }
+    }
+
 private:
+    struct Pending {
+        platform::ReplaceFile file;
+        std::wstring rel;
+        DWORD attributes;
+    };
+
+    bool refuse(Result code, const std::wstring& message, const std::string& name = {}) {
+        damaged_ = true;
+        if (name.empty()) {
+            report_.fail(code, message);
+        } else {
+            report_.fail(code, message, name);
+        }
+        return true;
+    }
+
     const CommandLine& cl_;
     Report& report_;
+    std::vector<Pending> files_;
+    std::vector<std::wstring> folders_;
+    bool damaged_ = false;
 };
 
 }  // namespace
@@ -135,7 +165,7 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     std::size_t count = 0;
     for (;;) {
         if (lha::Error e = reader.next(info); e != lha::Error::Ok) {
-            report.fail(ResultFor(e, false), L"archive damaged (" + ErrorText(e) + L")");
+            report.fail(ResultFor(e, false), L"archive damaged (" + ErrorText(e) + L"), nothing extracted");
             return;
         }
         if (reader.atEnd()) break;
@@ -154,6 +184,7 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
             return;
         }
     }
+    extractor.finish();
     if (count == 0 && size == 0) {
         report.fail(kArchiveDamaged, L"the archive is empty");
         return;
