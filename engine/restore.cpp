@@ -171,8 +171,10 @@ void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& opti
     const std::wstring id = Module_ini::ReadIniString(kInfoSection, kInfoUserIdKey);  // 8
     const std::wstring oe = L"\\Software\\Microsoft\\Outlook Express";
     const std::wstring version = Module_ini::RegEnumSubKeys(platform::kHkeyCurrentUser, L"Identities\\" + id + oe, 0);  // 9
-    Module_ini::RegWriteString(platform::kHkeyCurrentUser, L"Identities\\" + w.IdentityId() + oe + L"\\" + version,  // 10
-                               L"Store Root", folder + L"\\");
+    const bool ends = !folder.empty() && folder.back() == L'\\';  // 10
+    const std::wstring root = options.separatorOnlyWhenMissing && ends ? folder : folder + L"\\";
+    Module_ini::RegWriteString(platform::kHkeyCurrentUser, L"Identities\\" + w.IdentityId() + oe + L"\\" + version,
+                               L"Store Root", root);
 }
 
 void AddressRestor(RestoreWindow& w, const Prompt& prompt, const std::wstring& archive) {

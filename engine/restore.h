@@ -43,6 +43,9 @@ struct RestoreOptions {
     // Ask before the settings file goes into the registry (No leaves the registry alone; the
     // restore goes on with the address book and "Store Root").
     bool askBeforeSettings = false;
+    // "Store Root" gets its trailing backslash only when the folder has none (a folder that
+    // ended in two keeps one), instead of always.
+    bool separatorOnlyWhenMissing = false;
 };
 
 // Asked before the settings file is imported, when the options say so.

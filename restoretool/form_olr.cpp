@@ -154,7 +154,12 @@ void FormOLr::Command2_Click() {
 }
 
 // The settings file is imported only after the user has said Yes to it, naming the file.
-void FormOLr::DoRestor() { engine::DoRestor(*this, hooks_.MsgBox, engine::RestoreOptions{true}); }
+void FormOLr::DoRestor() {
+    engine::RestoreOptions options;
+    options.askBeforeSettings = true;
+    options.separatorOnlyWhenMissing = true;
+    engine::DoRestor(*this, hooks_.MsgBox, options);
+}
 
 void FormOLr::OnCommand(platform::Control& control, int notification) {
     if (&control == &Drive1 && notification == CBN_SELCHANGE) Drive1List.OnUserPick();
