@@ -1,6 +1,7 @@
 #include "mainwindow/main_form.h"
 
 #include "mainwindow/resource.h"
+#include "platform/module_brows.h"
 #include "platform/module_ini.h"
 #include "profile/shell_folders.h"
 #include "profile/store_folder.h"
@@ -16,6 +17,8 @@ Hooks DefaultHooks() {
     // Ending is immediate: no further event runs and nothing is saved.
     h.EndProgram = [] { ExitProcess(0); };
     h.OpenFile = SystemOpenFile;
+    h.BrowseFolder = ModuleBrows::BrowseForFolder;
+    h.OpenDocument = Module_ini::OpenDocument;
     return h;
 }
 
@@ -113,12 +116,15 @@ void mainFrm::OnCommand(platform::Control& control, int notification) {
 
 void mainFrm::OnDblClick(platform::Control& control) {
     if (&control == &BkDDir) BkDDir_DblClick();
+    if (&control == &bkDir) bkDir_DblClick();
 }
 
 void mainFrm::OnMenu(int id) {
-    if (id == IDM_END) Form_Unload();
+    if (id == IDM_END) mnend_Click();
     if (id == IDM_BACKUP) mnBackUp_Click();
     if (id == IDM_RESTOR) mnRestor_Click();
+    if (id == IDM_HELP) mnhlp_Click();
+    if (id == IDM_ABOUT) mnAbout_Click();
 }
 
 }  // namespace mainwindow

@@ -23,12 +23,20 @@ struct Hooks {
     std::function<void()> EndProgram;
     // The system's Open dialog: true when a file was chosen (its path is then in lpstrFile).
     std::function<bool(OPENFILENAMEW& dialog)> OpenFile;
+    // The folder picker opened at `initial`: the chosen folder, or empty after a cancel.
+    std::function<std::wstring(HWND owner, const std::wstring& initial)> BrowseFolder;
+    // Hands a document to the shell's associated viewer; failures are silent.
+    std::function<void(HWND owner, const std::wstring& document)> OpenDocument;
 };
 Hooks DefaultHooks();
 bool SystemOpenFile(OPENFILENAMEW& dialog);
 
 inline constexpr wchar_t kProgramTitle[] = L"Quillbox";
 inline constexpr wchar_t kWindowCaption[] = L"Quillbox Ver2";
+inline constexpr wchar_t kHelpPage[] = L"Quillboxhelp.htm";
+inline constexpr wchar_t kAboutProgram[] = L"about1.exe ";
+inline constexpr wchar_t kAboutDescription[] =
+    L"/ Outlookex5のメールや設定、動作設定 等ユーザーごとにバックアップ復元します。";
 
 class mainFrm : public platform::Form,
                 public profile::IdentityListOwner,
@@ -59,6 +67,12 @@ public:
     void FrameSelect_Click(int index);
     void mnBackUp_Click() { FrameSelect_Click(0); }
     void mnRestor_Click() { FrameSelect_Click(1); }
+
+    // The backup folder box, the HELP, ABOUT and END menus.
+    void bkDir_DblClick();
+    void mnhlp_Click();
+    void mnAbout_Click();
+    void mnend_Click() { Form_Unload(); }
 
     // Controls, by their designer names.
     platform::Control Frame1, Label3[3], Label1, Label2, Uname, Label4, Dpath, Label5, UserList, OLdPath;
@@ -102,5 +116,13 @@ private:
 
 // The folder that holds the running program, as the system names it ("D:\" at a drive root).
 std::wstring ProgramFolder();
+
+// What the HELP menu hands to the shell: the help page's name when the current folder holds
+// it, else its full path beside the program when it lies there, else the name all the same.
+std::wstring HelpDocument();
+
+// "about1.exe Quillbox/2.1.6/ Outlookex5…": the about program with this program's file name
+// (no folder or extension), its version and what it does.
+std::wstring AboutCommandLine();
 
 }  // namespace mainwindow
