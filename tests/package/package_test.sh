@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# tools/package run twice, into two build trees of its own: both zips must be byte for byte the
+# same and hold exactly the shipped files under one folder.
+#   package_test.sh ROOT WORK
+set -euo pipefail
+root="$1"
+work="$2"
+mkdir -p "$work"
+rm -rf "$work/out-a" "$work/out-b"
+
+"$root/tools/package" --build "$work/build-a" --out "$work/out-a" >"$work/log-a" 2>&1 || { cat "$work/log-a"; exit 1; }
+"$root/tools/package" --build "$work/build-b" --out "$work/out-b" >"$work/log-b" 2>&1 || { cat "$work/log-b"; exit 1; }
+cat "$work/log-a"
+
+version=$(cat "$work/build-a/win64/quillbox-version.txt")
+zip_a="$work/out-a/Quillbox-$version-win64.zip"
+zip_b="$work/out-b/Quillbox-$version-win64.zip"
+cmp "$zip_a" "$zip_b" || { echo "FAIL: the two builds' zips differ"; exit 1; }
+
+# A second architecture is either packaged or said to be missing.
+if [ ! -f "$work/out-a/Quillbox-$version-win32.zip" ]; then
+  grep -q "win32: not built yet" "$work/log-a" || { echo "FAIL: win32 neither packaged nor reported"; exit 1; }
+fi
+
+python3 - "$zip_a" "Quillbox-$version" <<'PY'
+import sys, zipfile
+path, folder = sys.argv[1], sys.argv[2]
+z = zipfile.ZipFile(path)
+names = [i.filename for i in z.infolist()]
+expected = [f"{folder}/{n}" for n in
+            ("Quillbox.exe", "Quillboxrestor.exe", "unlha32.dll", "about1.exe", "Quillboxhelp.htm", "readme.txt")]
+if names != expected:
+    sys.exit(f"FAIL: zip holds {names}, expected {expected}")
+for info in z.infolist():
+    data = z.read(info)
+    if info.filename.endswith((".exe", ".dll")) and data[:2] != b"MZ":
+        sys.exit(f"FAIL: {info.filename} is not a Windows program")
+readme = z.read(f"{folder}/readme.txt").decode("utf-8-sig")
+if "not in this package" in readme:
+    sys.exit("FAIL: the read-me names a missing file")
+print("package: contents", ", ".join(n.split("/", 1)[1] for n in names))
+PY
