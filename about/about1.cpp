@@ -3,6 +3,7 @@
 // library lies beside it; OK closes it.
 #include "about/about_text.h"
 #include "about/res/resource.h"
+#include "platform/program_file.h"
 
 #include <windows.h>
 
@@ -13,22 +14,11 @@ namespace {
 constexpr wchar_t kArchiver[] = L"unlha32.dll";
 constexpr wchar_t kMaker[] = L"Made by the Quillbox developers";
 
-std::wstring OwnFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L'\\'));
-}
 
 // "Archiver: unlha32.dll 1.0.0", from the version resource of the library beside this program.
 std::wstring ArchiverLine() {
-    const std::wstring path = OwnFolder() + L"\\" + kArchiver;
+    const std::wstring folder = platform::ProgramFolder();
+    const std::wstring path = folder + (folder.empty() || folder.back() != L'\\' ? L"\\" : L"") + kArchiver;
     const std::wstring head = std::wstring(L"Archiver: ") + kArchiver;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return head + L" is missing";
     DWORD ignored = 0;

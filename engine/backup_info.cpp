@@ -4,7 +4,29 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <cwctype>
+
 namespace engine {
+
+double LeadingNumber(const std::wstring& value) {
+    std::size_t i = value.find_first_not_of(L" \t");
+    if (i == std::wstring::npos) return 0;
+    std::wstring number;
+    if (value[i] == L'-' || value[i] == L'+') number += value[i++];
+    bool point = false;
+    for (; i < value.size(); ++i) {
+        if (std::iswdigit(value[i])) {
+            number += value[i];
+        } else if (value[i] == L'.' && !point) {
+            point = true;
+            number += L'.';
+        } else {
+            break;
+        }
+    }
+    return number.find_first_of(L"0123456789") == std::wstring::npos ? 0 : std::wcstod(number.c_str(), nullptr);
+}
 
 std::wstring InfoEntry(const wchar_t* key, const std::wstring& value) { return key + (L"=" + value); }
 

@@ -20,6 +20,10 @@ inline constexpr wchar_t kInfoUserIdKey[] = L"UserID";
 inline constexpr wchar_t kInfoUserNameKey[] = L"UserName";
 inline constexpr wchar_t kInfoAddressBookKey[] = L"Addressbook";
 
+// The number an entry's value begins with (blanks first allowed, a sign, digits, one decimal
+// point); 0 when it begins with none, as the missing-entry text "no ent" does.
+double LeadingNumber(const std::wstring& value);
+
 // "key=value", the form of every entry line.
 std::wstring InfoEntry(const wchar_t* key, const std::wstring& value);
 

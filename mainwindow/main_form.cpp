@@ -3,6 +3,7 @@
 #include "mainwindow/resource.h"
 #include "platform/module_brows.h"
 #include "platform/module_ini.h"
+#include "platform/program_file.h"
 #include "profile/shell_folders.h"
 #include "profile/store_folder.h"
 #include "profile/system_probes.h"
@@ -22,21 +23,7 @@ Hooks DefaultHooks() {
     return h;
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    std::size_t slash = path.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return {};
-    // At a drive root the folder keeps its backslash, as the system reports it.
-    return path.substr(0, (slash == 2 && path[1] == L':') ? slash + 1 : slash);
-}
+std::wstring ProgramFolder() { return platform::ProgramFolder(); }
 
 mainFrm::mainFrm(Hooks hooks) : hooks_(std::move(hooks)) {}
 

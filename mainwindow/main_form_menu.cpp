@@ -1,6 +1,7 @@
 // The main window's HELP and ABOUT menus and the backup folder picker.
 #include "mainwindow/main_form.h"
 
+#include "platform/program_file.h"
 #include "quillbox_version.h"
 
 namespace mainwindow {
@@ -11,21 +12,6 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The running program's file name without its folder and extension: "Quillbox".
-std::wstring ProgramName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
-    const std::size_t dot = name.find_last_of(L'.');
-    return dot == std::wstring::npos ? name : name.substr(0, dot);
-}
 
 }  // namespace
 
@@ -37,7 +23,7 @@ std::wstring HelpDocument() {
 }
 
 std::wstring AboutCommandLine() {
-    return kAboutProgram + ProgramName() + L"/" + std::to_wstring(QB_VERSION_MAJOR) + L"." +
+    return kAboutProgram + platform::ProgramName() + L"/" + std::to_wstring(QB_VERSION_MAJOR) + L"." +
            std::to_wstring(QB_VERSION_MINOR) + L"." + std::to_wstring(QB_VERSION_REVISION) + kAboutDescription;
 }
 

@@ -8,46 +8,12 @@
 #include "platform/path_text.h"
 #include "profile/store_folder.h"
 
-#include <cwctype>
-
 namespace mainwindow {
 namespace {
 
 constexpr wchar_t kFilter[] = L"*.bkd \0 *.bkd\0";  // description "*.bkd ", pattern " *.bkd"
 constexpr int kRestorpathWidth = 40;
 constexpr COLORREF kSelectorGrey = 8421504;  // 128, 128, 128
-
-// The first ordinary file (not hidden, system or a folder) that the path or pattern names, as
-// its name is stored on disk; empty when none.
-std::wstring FirstOrdinaryFile(const std::wstring& pattern) {
-    if (pattern.empty()) return {};
-    platform::FindHandle find(pattern);
-    constexpr DWORD kSkipped = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    for (bool more = find.ok(); more; more = find.Next())
-        if (!(find.data().dwFileAttributes & kSkipped)) return find.data().cFileName;
-    return {};
-}
-
-// The number a text begins with (blanks first allowed, a sign, digits, one decimal point);
-// 0 when it begins with none, as "no ent" does.
-double LeadingNumber(const std::wstring& text) {
-    std::size_t i = text.find_first_not_of(L" \t");
-    if (i == std::wstring::npos) return 0;
-    std::wstring number;
-    if (text[i] == L'-' || text[i] == L'+') number += text[i++];
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        if (std::iswdigit(text[i])) {
-            number += text[i];
-        } else if (text[i] == L'.' && !point) {
-            point = true;
-            number += L'.';
-        } else {
-            break;
-        }
-    }
-    return number.find_first_of(L"0123456789") == std::wstring::npos ? 0 : std::wcstod(number.c_str(), nullptr);
-}
 
 }  // namespace
 
@@ -66,7 +32,7 @@ void mainFrm::FrameSelect_Click(int index) {
 
 void mainFrm::BkDDir_DblClick() {
     const std::wstring typed = BkDDir.Text();
-    const std::wstring initial = FirstOrdinaryFile(typed).empty() ? ProgramFolder() : typed;
+    const std::wstring initial = platform::FirstPlainFile(typed).empty() ? ProgramFolder() : typed;
     std::wstring file(32768, L'\0');
     lstrcpyW(file.data(), engine::kInfoFileName);
     OPENFILENAMEW dialog = {};
@@ -87,7 +53,7 @@ void mainFrm::BkDDir_DblClick() {
     using Module_ini::ReadIniString;
     using namespace engine;
     // Only a file whose name on disk is exactly OLdate.bkd is a backup.
-    if (FirstOrdinaryFile(chosen) == kInfoFileName) {
+    if (platform::FirstPlainFile(chosen) == kInfoFileName) {
         Module_ini::IniFilePath = chosen;
         const std::wstring name = ReadIniString(kInfoSection, kInfoUserNameKey);
         const std::wstring target = profile::GetRestorPath(ReadIniString(kInfoSection, kInfoStoreRootKey));
@@ -97,7 +63,7 @@ void mainFrm::BkDDir_DblClick() {
         bkUser.SetCaption(name);
         bkUser.SetTag(ReadIniString(kInfoSection, kInfoUserIdKey));
     }
-    Check1.SetEnabled(LeadingNumber(ReadIniString(kInfoSection, kInfoAddressBookKey)) != 0);
+    Check1.SetEnabled(engine::LeadingNumber(ReadIniString(kInfoSection, kInfoAddressBookKey)) != 0);
 }
 
 void mainFrm::Command2_Click() {

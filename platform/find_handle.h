@@ -41,4 +41,15 @@ private:
     DWORD error_;
 };
 
+// The name, as stored on disk, of the first plain file (not hidden, system or a folder) that
+// the path or pattern names; empty when there is none.
+inline std::wstring FirstPlainFile(const std::wstring& pattern) {
+    if (pattern.empty()) return {};
+    constexpr DWORD kNotPlain = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    FindHandle find(pattern);
+    for (bool more = find.ok(); more; more = find.Next())
+        if (!(find.data().dwFileAttributes & kNotPlain)) return find.data().cFileName;
+    return {};
+}
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/find_handle.h"
 #include "platform/module_ini.h"
 #include "platform/path_text.h"
+#include "platform/program_file.h"
 #include "profile/shell_folders.h"
 #include "restoretool/restore_target.h"
 
@@ -19,33 +20,8 @@ constexpr std::int32_t kAppDataFolder = 26;  // the roaming application data fol
 // The first plain file (not hidden, system or a folder) that a path names, as its name is
 // stored on disk; empty when none. A wildcard text is a search, never a chosen file.
 std::wstring PlainFileName(const std::wstring& path) {
-    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return {};
-    platform::FindHandle find(path);
-    constexpr DWORD kNotPlain = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    for (bool more = find.ok(); more; more = find.Next())
-        if (!(find.data().dwFileAttributes & kNotPlain)) return find.data().cFileName;
-    return {};
-}
-
-// The number a text begins with (blanks first allowed, a sign, digits, one decimal point);
-// 0 when it begins with none, as "no ent" does.
-double LeadingNumber(const std::wstring& text) {
-    std::size_t i = text.find_first_not_of(L" \t");
-    if (i == std::wstring::npos) return 0;
-    std::wstring number;
-    if (text[i] == L'-' || text[i] == L'+') number += text[i++];
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        if (std::iswdigit(text[i])) {
-            number += text[i];
-        } else if (text[i] == L'.' && !point) {
-            point = true;
-            number += L'.';
-        } else {
-            break;
-        }
-    }
-    return number.find_first_of(L"0123456789") == std::wstring::npos ? 0 : std::wcstod(number.c_str(), nullptr);
+    if (path.find_first_of(L"*?") != std::wstring::npos) return {};
+    return platform::FirstPlainFile(path);
 }
 
 }  // namespace
@@ -59,20 +35,7 @@ Hooks DefaultHooks() {
     return h;
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const std::size_t slash = path.find_last_of(L'\\');
-    if (slash == std::wstring::npos) return {};
-    return path.substr(0, (slash == 2 && path[1] == L':') ? slash + 1 : slash);
-}
+std::wstring ProgramFolder() { return platform::ProgramFolder(); }
 
 FormOLr::FormOLr(Hooks hooks) : hooks_(std::move(hooks)) {}
 
@@ -135,7 +98,7 @@ void FormOLr::BkDDir_Change() {
         bkUser.SetCaption(name);  // 9
         bkUser.SetTag(ReadIniString(kInfoSection, kInfoUserIdKey));
     }
-    Check1.SetEnabled(LeadingNumber(ReadIniString(kInfoSection, kInfoAddressBookKey)) != 0);  // 10
+    Check1.SetEnabled(engine::LeadingNumber(ReadIniString(kInfoSection, kInfoAddressBookKey)) != 0);  // 10
 }
 
 void FormOLr::Command2_Click() {
