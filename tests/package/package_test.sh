@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# tools/package run twice for 64-bit Windows, into two build trees of its own: both zips must be
-# byte for byte the same and hold exactly the shipped files under one folder.
+# tools/package run twice for 64-bit Windows on one build tree of its own: both zips must be
+# byte for byte the same and hold exactly the shipped files under one folder, and no program may
+# carry a link time stamp (what would make a second build of the same commit differ).
 #   package_test.sh ROOT WORK
 set -euo pipefail
 root="$1"
@@ -8,13 +9,15 @@ work="$2"
 mkdir -p "$work"
 rm -rf "$work/out-a" "$work/out-b"
 
+# One release build (the second run finds it up to date and only zips): a second whole build
+# would double the test's time, and the time stamps it could differ in are checked below.
 for run in a b; do
-  "$root/tools/package" --arch win64 --build "$work/build-$run" --out "$work/out-$run" >"$work/log-$run" 2>&1 ||
+  "$root/tools/package" --arch win64 --build "$work/build" --out "$work/out-$run" >"$work/log-$run" 2>&1 ||
     { cat "$work/log-$run"; exit 1; }
 done
 cat "$work/log-a"
 
-version=$(cat "$work/build-a/win64/quillbox-version.txt")
+version=$(cat "$work/build/win64/quillbox-version.txt")
 zip_a="$work/out-a/Quillbox-$version-win64.zip"
 zip_b="$work/out-b/Quillbox-$version-win64.zip"
 cmp "$zip_a" "$zip_b" || { echo "FAIL: the two builds' zips differ"; exit 1; }
@@ -30,8 +33,14 @@ if names != expected:
     sys.exit(f"FAIL: zip holds {names}, expected {expected}")
 for info in z.infolist():
     data = z.read(info)
-    if info.filename.endswith((".exe", ".dll")) and data[:2] != b"MZ":
-        sys.exit(f"FAIL: {info.filename} is not a Windows program")
+    if info.filename.endswith((".exe", ".dll")):
+        if data[:2] != b"MZ":
+            sys.exit(f"FAIL: {info.filename} is not a Windows program")
+        pe = int.from_bytes(data[0x3C:0x40], "little")
+        if int.from_bytes(data[pe + 8:pe + 12], "little") != 0:
+            sys.exit(f"FAIL: {info.filename} carries a link time stamp")
+    if info.date_time != z.infolist()[0].date_time:
+        sys.exit(f"FAIL: {info.filename} has a time of its own")
 readme = z.read(f"{folder}/readme.txt").decode("utf-8-sig")
 if "not in this package" in readme:
     sys.exit("FAIL: the read-me names a missing file")
