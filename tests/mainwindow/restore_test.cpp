@@ -9,7 +9,6 @@
 #include "profile/shell_folders.h"
 #include "profile/store_folder.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 namespace backuptest {
@@ -17,15 +16,6 @@ namespace {
 
 using engine::kAddressBookQuestion;
 using engine::kOverwriteAddressBook;
-
-void RemoveTree(const std::string& folder) {
-    std::string from = folder + '\0';  // a double-NUL-terminated list
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ASSERT_EQ(0, SHFileOperationA(&op));
-}
 
 class RestoreTest : public BackupTest {
 protected:
@@ -67,7 +57,7 @@ TEST_F(RestoreTest, WipedIdentityComesBackWhole) {
         // Wipe what the backup holds.
         testsupport::RemoveIdentities();
         accounts_.Remove();
-        RemoveTree(store_);
+        ASSERT_TRUE(testsupport::RemoveFolder(store_));
         if (r.registered) {
             dir_.WriteFile("Taro Book.wab", "changed since");
         } else {

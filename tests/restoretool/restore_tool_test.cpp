@@ -7,22 +7,12 @@
 #include "platform/ansi.h"
 #include "profile/store_folder.h"
 
-#include <shellapi.h>
 
 namespace tooltest {
 namespace {
 
 using engine::kAddressBookQuestion;
 using engine::kOverwriteAddressBook;
-
-void RemoveTree(const std::string& folder) {
-    std::string from = folder + '\0';  // a double-NUL-terminated list
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ASSERT_EQ(0, SHFileOperationA(&op));
-}
 
 // The settings file as the program before ours wrote it: names and texts as they are, no escapes.
 std::string Unescaped(const std::string& escaped) {
@@ -60,7 +50,7 @@ TEST_F(RestoreToolTest, AWipedIdentityComesBackWholeFromEitherFormOfSettingsFile
 
         testsupport::RemoveIdentities();
         accounts_.Remove();
-        RemoveTree(store_);
+        ASSERT_TRUE(testsupport::RemoveFolder(store_));
         dir_.WriteFile("Taro Book.wab", "changed since");
 
         shown_.clear();
@@ -96,7 +86,7 @@ TEST_F(RestoreToolTest, SettingsRefusedChangeNoValueButTheStoreAndItsRootAreRest
     testsupport::SetRawValue(oeKey, "Store Root", REG_SZ, std::string("C:\\elsewhere\\") + '\0');
     auto identity = DumpTree(idKey);
     const auto accounts = DumpTree(accountKey);
-    RemoveTree(store_);
+    ASSERT_TRUE(testsupport::RemoveFolder(store_));
 
     Start(bk);
     answers_ = {IDNO};

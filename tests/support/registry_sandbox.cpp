@@ -44,18 +44,14 @@ ScratchKey::ScratchKey(const std::string& name) : path_("Software\\QuillboxTest\
 
 ScratchKey::~ScratchKey() { DeleteTree(path_); }
 
-namespace {
-
-void RemoveFolder(const std::string& path) {
+bool RemoveFolder(const std::string& path) {
     std::string from = path + '\0';  // the shell wants a double-NUL-terminated list
     SHFILEOPSTRUCTA op = {};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
+    return SHFileOperationA(&op) == 0;
 }
-
-}  // namespace
 
 ScratchDir::ScratchDir(const std::string& name) {
     char temp[MAX_PATH] = {};

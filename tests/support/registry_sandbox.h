@@ -29,6 +29,9 @@ private:
     std::string path_;
 };
 
+// Removes a folder with everything in it; true when the shell did so.
+bool RemoveFolder(const std::string& path);
+
 // A fresh empty folder under the temporary folder, removed afterwards.
 class ScratchDir {
 public:
