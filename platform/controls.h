@@ -26,6 +26,28 @@ struct ControlDef {
     int boldPoints10 = 0;      // its size in tenths of a point
 };
 
+// A control of `kind` at its place in twips; `textColor` a COLOR_* index, -1 for the default.
+inline ControlDef ControlAt(ControlKind kind, int id, const char* caption, int left, int top, int width, int height,
+                            int textColor = -1) {
+    ControlDef d;
+    d.kind = kind;
+    d.id = id;
+    d.caption = caption;
+    d.left = left;
+    d.top = top;
+    d.width = width;
+    d.height = height;
+    d.textColor = textColor;
+    return d;
+}
+
+// The same control in the bold Japanese Gothic font, `points10` tenths of a point high.
+inline ControlDef BoldGothic(ControlDef d, int points10) {
+    d.boldGothic = true;
+    d.boldPoints10 = points10;
+    return d;
+}
+
 class Form;
 
 class Control {
