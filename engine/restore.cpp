@@ -177,6 +177,10 @@ void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& opti
                                L"Store Root", root);
 }
 
+std::wstring RestoreErrorText(const std::exception& error) {
+    return L"復元中にエラーが発生したため、復元を中止しました。\r\n" + platform::FromAnsi(error.what());
+}
+
 void AddressRestor(RestoreWindow& w, const Prompt& prompt, const std::wstring& archive) {
     const std::wstring registered = Getsplfol_mod::GetWabFileName();  // 1
     if (prompt(w.PromptOwner(), kOverwriteAddressBook, w.ProgramTitle(), MB_YESNO | MB_DEFBUTTON2) != IDYES) return;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
 
 namespace engine {
@@ -56,6 +57,9 @@ std::wstring SettingsQuestion(const std::wstring& settingsFile);
 // the settings are imported and "Store Root" is re-pointed. Throws EngineError when the
 // archiver library is missing.
 void DoRestor(RestoreWindow& window, const Prompt& prompt, const RestoreOptions& options = {});
+
+// What Command2_Click shows for an error DoRestor raised, with the error's own text.
+std::wstring RestoreErrorText(const std::exception& error);
 
 // Asks, then puts the address book of `archive` (a WAB.lzh) in place of the registered one, under
 // the registered file's own name; with none registered, into the user's Address Book folder,

@@ -12,7 +12,6 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-
 }  // namespace
 
 std::wstring HelpDocument() {

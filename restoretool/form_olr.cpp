@@ -1,7 +1,6 @@
 #include "restoretool/form_olr.h"
 
 #include "engine/backup_info.h"
-#include "platform/ansi.h"
 #include "platform/find_handle.h"
 #include "platform/module_ini.h"
 #include "platform/path_text.h"
@@ -111,8 +110,7 @@ void FormOLr::Command2_Click() {
     try {
         DoRestor();
     } catch (const std::exception& e) {
-        hooks_.MsgBox(hwnd(), L"復元中にエラーが発生したため、復元を中止しました。\r\n" + platform::FromAnsi(e.what()),
-                      kProgramTitle, MB_OK);
+        hooks_.MsgBox(hwnd(), engine::RestoreErrorText(e), kProgramTitle, MB_OK);
     }
 }
 
