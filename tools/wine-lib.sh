@@ -1,5 +1,5 @@
 # Shared shell functions for running our Windows programs under Wine.
-# Sourced by tools/wine-run, tools/test and tools/demo; defines functions only.
+# Sourced by tools/wine-run, tools/test, tools/demo and tools/screenshots; defines functions only.
 
 qb_repo_root() { (cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd); }
 
@@ -80,4 +80,58 @@ qb_wine_warm() {
 qb_wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+}
+
+# Seeds the demo's sample identity into a prefix once (see tools/demo's header): PREFIX, a work
+# folder for the registry file, and the Windows user the prefix was made for. Needs qb_wine_env.
+qb_demo_seed() {
+  local prefix="$1" demo="$2" user="$3"
+  [ -f "$prefix/.quillbox-demo-seeded" ] && return 0
+  local good missing rel profile store reg
+  good='{1C4D2F5A-7B3E-4E61-9A0B-2D3C4B5A6F70}'
+  missing='{9E8D7C6B-5A49-4837-B261-504F3E2D1C0B}'
+  rel="Local Settings\\Application Data\\Identities\\$good\\Microsoft\\Outlook Express"
+  profile="$prefix/drive_c/users/$user"
+  store="$profile/Local Settings/Application Data/Identities/$good/Microsoft/Outlook Express"
+  mkdir -p "$store" "$profile/Application Data/Microsoft/Address Book"
+  python3 - "$store" "$profile/Application Data/Microsoft/Address Book/$user.wab" <<'PY'
+import os, random, struct, sys
+store, wab = sys.argv[1], sys.argv[2]
+rng = random.Random(5)
+magic = bytes.fromhex("cfad12fec5fd746f66e3d1119a4e00c04fa309d4")
+words = "meeting schedule invoice project deadline report budget Tokyo Osaka Monday draft".split()
+def message(i):
+    body = " ".join(rng.choice(words) for _ in range(120))
+    return (f"From: sample{i}@example.jp\r\nTo: taro@example.jp\r\nSubject: Sample {i}\r\n"
+            f"Date: Mon, 7 Dec 2026 09:{i % 60:02d}:00 +0900\r\n\r\n{body}\r\n").encode()
+for name, count in (("Inbox", 40), ("Sent Items", 12), ("Deleted Items", 5), ("Drafts", 2), ("Outbox", 0)):
+    data = bytearray(magic + bytes(0x24BC - len(magic)))
+    for i in range(count):
+        data += message(i)
+    open(os.path.join(store, name + ".dbx"), "wb").write(data)
+open(os.path.join(store, "Folders.dbx"), "wb").write(magic + bytes(0x24BC - len(magic)))
+open(os.path.join(store, "Pop3uidl.dbx"), "wb").write(magic + bytes(0x24BC - len(magic)))
+open(wab, "wb").write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11" + bytes(2048))
+PY
+  reg="$demo/seed.reg"
+  esc() { printf '%s' "$1" | sed 's/\\/\\\\/g'; }
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Identities]\r\n"Default User ID"="%s"\r\n"Last User ID"="%s"\r\n\r\n' "$good" "$good"
+    printf '[HKEY_CURRENT_USER\\Identities\\%s]\r\n"Username"="Main Identity"\r\n"User ID"="%s"\r\n\r\n' "$good" "$good"
+    printf '[HKEY_CURRENT_USER\\Identities\\%s\\Software\\Microsoft\\Outlook Express\\5.0]\r\n' "$good"
+    printf '"Store Root"="%s"\r\n"Language"=dword:00000411\r\n\r\n' "$(esc "%UserProfile%\\$rel")"
+    printf '[HKEY_CURRENT_USER\\Identities\\%s]\r\n"Username"="Old Laptop"\r\n\r\n' "$missing"
+    printf '[HKEY_CURRENT_USER\\Identities\\%s\\Software\\Microsoft\\Outlook Express\\5.0]\r\n' "$missing"
+    printf '"Store Root"="%s"\r\n\r\n' "$(esc "%UserProfile%\\Local Settings\\Application Data\\Identities\\$missing\\Microsoft\\Outlook Express")"
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager]\r\n"Default Mail Account"="00000001"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001]\r\n'
+    printf '"Account Name"="mail.example.jp"\r\n"POP3 Server"="pop.example.jp"\r\n"SMTP Server"="smtp.example.jp"\r\n'
+    printf '"POP3 User Name"="taro"\r\n"SMTP Display Name"="山田 太郎"\r\n"SMTP Email Address"="taro@example.jp"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Microsoft\\WAB\\WAB4\\Wab File Name]\r\n@="%s"\r\n\r\n' \
+      "$(esc "C:\\users\\$user\\Application Data\\Microsoft\\Address Book\\$user.wab")"
+  } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+  (cd / && wine regedit /S "$(winepath -w "$reg")" </dev/null)
+  wineserver -w
+  touch "$prefix/.quillbox-demo-seeded"
 }
