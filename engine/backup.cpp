@@ -152,6 +152,7 @@ void Backup::Finish() {
     const bool putBack = failed_;
     for (const Kept& k : kept_) {
         Step([&] {
+            if (!putBack) SetFileAttributesW(k.aside.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only old file
             const BOOL done = putBack ? MoveFileExW(k.aside.c_str(), k.path.c_str(), MOVEFILE_REPLACE_EXISTING)
                                       : DeleteFileW(k.aside.c_str());
             if (!done) Fail("cannot put an earlier file back");

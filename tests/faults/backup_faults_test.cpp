@@ -79,6 +79,13 @@ TEST_F(BackupTest, FailedBackupKeepsTheEarlierOneAndSaysSo) {
          lockStopsReads},
         // Without a fault the same backup replaces the earlier one: the checks above can fail.
         {"no fault", [](const std::string&) { return [] {}; }, false},
+        {"earlier files read-only",
+         [](const std::string& bk) {
+             for (const char* name : {"OL.lzh", "OLbk1.reg", "OLdate.bkd", "WAB.lzh"})
+                 SetFileAttributesA((bk + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
+             return [] {};
+         },
+         false},
     };
     Load();
     int n = 0;
