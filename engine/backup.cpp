@@ -1,5 +1,8 @@
 // The backup procedure, step by step. Every step that fails shows the catch-all message and the
-// backup goes on with the step that would have come next; nothing is rolled back.
+// backup goes on with the step that would have come next. The earlier backup's files are moved
+// aside rather than overwritten or deleted, and put back when any step failed, so a backup that
+// fails (a full or read-only medium, a locked file, a store that vanished) never costs the
+// backup that was there.
 #include "engine/backup.h"
 
 #include "engine/backup_info.h"
@@ -23,6 +26,7 @@ constexpr wchar_t kSettingsHeader[] = L"REGEDIT4 ";
 constexpr wchar_t kIdentityExport[] = L"OLbk01.reg";
 constexpr wchar_t kAccountExport[] = L"OLbk02.reg";
 constexpr wchar_t kAccountKey[] = L"Software\\Microsoft\\Internet Account Manager";
+constexpr wchar_t kAsideSuffix[] = L".qbkeep";
 
 [[noreturn]] void Fail(const char* what, DWORD code = GetLastError()) {
     throw EngineError(std::string(what) + " (error " + std::to_string(code) + ")");
@@ -87,9 +91,23 @@ private:
 class Backup {
 public:
     Backup(BackupWindow& window, const Prompt& prompt) : w_(window), prompt_(prompt) {}
-    void Run();
+    void Run() {
+        if (Steps()) Finish();
+    }
 
 private:
+    // The procedure's steps; false when the user declined to overwrite (nothing was touched).
+    bool Steps();
+    // Deletes the earlier files moved aside, or, when a step failed, puts them back in place of
+    // what this backup wrote.
+    void Finish();
+    // Moves an earlier backup's file aside, to be put back should the backup fail.
+    void KeepEarlier(const std::wstring& path) {
+        const std::wstring aside = path + kAsideSuffix;
+        if (!MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) Fail("cannot move a file aside");
+        kept_.push_back({path, aside});
+    }
+
     // Runs one step; on any failure shows the catch-all message and returns false.
     template <class F>
     bool Step(F&& step) {
@@ -97,6 +115,7 @@ private:
             step();
             return true;
         } catch (const std::exception&) {
+            failed_ = true;
             prompt_(w_.PromptOwner(), kStepFailed, w_.ProgramTitle(), MB_OK);
             return false;
         }
@@ -116,12 +135,34 @@ private:
         if (result != 0) Fail("the archiver made no archive", static_cast<DWORD>(result));
     }
 
+    struct Kept {
+        std::wstring path, aside;
+    };
+
     BackupWindow& w_;
     const Prompt& prompt_;
     OpenFiles files_;
+    bool failed_ = false;
+    std::vector<Kept> kept_;        // earlier files moved aside
+    std::vector<std::wstring> new_;  // backup files that B did not hold in any letter case
 };
 
-void Backup::Run() {
+void Backup::Finish() {
+    if (kept_.empty()) return;  // no earlier backup: what was made stays, as far as it got
+    const bool putBack = failed_;
+    for (const Kept& k : kept_) {
+        Step([&] {
+            if (!putBack) SetFileAttributesW(k.aside.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only old file
+            const BOOL done = putBack ? MoveFileExW(k.aside.c_str(), k.path.c_str(), MOVEFILE_REPLACE_EXISTING)
+                                      : DeleteFileW(k.aside.c_str());
+            if (!done) Fail("cannot put an earlier file back");
+        });
+    }
+    if (putBack)
+        for (const std::wstring& path : new_) DeleteFileW(path.c_str());  // may never have been made
+}
+
+bool Backup::Steps() {
     const int wanted = w_.AddressBookWanted();                  // 1
     const std::wstring wabFile = Getsplfol_mod::GetWabFileName();  // 2
     const std::wstring key = w_.SelectedIdentityKey();          // 3
@@ -141,18 +182,24 @@ void Backup::Run() {
                                        MB_YESNO | MB_DEFBUTTON1);
             if (answer == IDNO) {                                                                 // 9
                 prompt_(w_.PromptOwner(), kChooseNewFolder, w_.ProgramTitle(), MB_OK);           // 10
-                return;                                                                           // 11
+                return false;                                                                     // 11
             }
         }
     }
     w_.YieldToWindow();                                                 // 12
-    const std::wstring infoPath = InB(kInfoFileName);           // 13
+    for (const wchar_t* name : {kSettingsFileName, kInfoFileName, kStoreArchiveName, kAddressArchiveName})
+        if (GetFileAttributesW(InB(name).c_str()) == INVALID_FILE_ATTRIBUTES) new_.push_back(InB(name));
+    const std::wstring infoFolder = w_.BackupFolder();          // 13
+    const std::wstring infoPath = infoFolder + L"\\" + kInfoFileName;
     Step([&] { Export(kIdentityExport, L"Identities\\" + key); });  // 14
     Step([&] { Export(kAccountExport, kAccountKey); });             // 15
     w_.YieldToWindow();                                                 // 16
 
     HANDLE settings = INVALID_HANDLE_VALUE;
-    Step([&] { settings = files_.Open(InB(kSettingsFileName)); });                   // 17
+    Step([&] {                                                                       // 17
+        if (HoldsFile(w_.BackupFolder(), kSettingsFileName)) KeepEarlier(InB(kSettingsFileName));
+        settings = files_.Open(InB(kSettingsFileName));
+    });
     Step([&] { w_.SetScratchText(ext_win::ReadTextFile(InB(kIdentityExport))); });  // 18
     std::wstring combined = w_.ScratchText();                                        // 19
     Step([&] { w_.SetScratchText(ext_win::ReadTextFile(InB(kAccountExport))); });   // 20
@@ -167,7 +214,10 @@ void Backup::Run() {
     const std::wstring oeKey = L"Identities\\" + key + L"\\Software\\Microsoft\\Outlook Express";
     const std::wstring version = Module_ini::RegEnumSubKeys(platform::kHkeyCurrentUser, oeKey, 0);  // 26
     HANDLE info = INVALID_HANDLE_VALUE;
-    Step([&] { info = files_.Open(infoPath); });                // 27
+    Step([&] {                                                  // 27
+        if (HoldsFile(infoFolder, kInfoFileName)) KeepEarlier(infoPath);
+        info = files_.Open(infoPath);
+    });
     Step([&] { WriteInfoLine(info, kInfoMarkerLine); });        // 28
     Step([&] { WriteInfoLine(info, std::wstring(L"[") + kInfoSection + L"]"); });  // 29
     Step([&] { WriteInfoLine(info, InfoEntry(kInfoDateKey, TodayText())); });     // 30
@@ -185,14 +235,15 @@ void Backup::Run() {
     for (const wchar_t* archive : {kStoreArchiveName, kAddressArchiveName}) {  // 37 to 40
         bool held = true;  // a search that fails counts as a file to delete
         Step([&] { held = HoldsFile(w_.BackupFolder(), archive); });
-        if (held) Step([&] { DeleteOne(InB(archive)); });
+        if (held) Step([&] { KeepEarlier(InB(archive)); });
     }
     w_.YieldToWindow();                                                 // 41
     Step([&] { Archived(ext_win::ArchiveFolder(w_.StoreFolder() + L"\\", InB(kStoreArchiveName))); });  // 42
     w_.YieldToWindow();                                                 // 43
-    if (wanted == 0) return;                                    // 44
+    if (wanted == 0) return true;                               // 44
     Step([&] { Archived(ext_win::ArchiveFile(wabFile, InB(kAddressArchiveName))); });  // 45
-}                                                               // 46
+    return true;                                                // 46
+}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "profile/shell_folders.h"
 #include "profile/store_folder.h"
 
+#include <cwctype>
 #include <string>
 
 namespace engine {
@@ -36,23 +37,51 @@ bool PlainFileAt(const std::wstring& path) {
     return find.ok() && (find.data().dwFileAttributes & kNotPlain) == 0;
 }
 
-// Imports the settings file into the two trees it may touch, and says what it left out.
-void ImportSettings(RestoreWindow& w, const Prompt& prompt, const std::wstring& file, const std::wstring& identity) {
-    RegIO::RegImport import;
-    if (DWORD e = RegIO::ReadRegFile(file, identity, import)) {
-        Tell(w, prompt, L"設定ファイルを読めませんでした（エラー " + std::to_wstring(e) + L"）。\r\n" + Quoted(file) +
-                            L"\r\nメールアカウントと設定は復元されていません。");
-        return;
+// Reads the settings file whole before anything is changed. A missing file leaves `error` set
+// for ImportSettings to report, the store still restored; a file that cannot be read or is no
+// settings file stops the restore (false, the user told) before anything changes.
+bool ReadSettings(RestoreWindow& w, const Prompt& prompt, const std::wstring& file, const std::wstring& identity,
+                  RegIO::RegImport& import, DWORD& error) {
+    const std::wstring unchanged = L"\r\n復元を中止しました。メールデータ、設定、アドレス帳は変更されていません。";
+    error = RegIO::ReadRegFile(file, identity, import);
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+    if (error != 0) {
+        Tell(w, prompt, L"設定ファイルを読めませんでした（エラー " + std::to_wstring(error) + L"）。\r\n" +
+                            Quoted(file) + unchanged);
+        return false;
     }
     if (!import.hasHeader) {
-        Tell(w, prompt, L"設定ファイルの形式が正しくないため、設定を復元しませんでした。\r\n" + Quoted(file));
+        Tell(w, prompt, L"設定ファイルの形式が正しくありません。\r\n" + Quoted(file) + unchanged);
+        return false;
+    }
+    return true;
+}
+
+// Writes the parsed settings into the two trees they may touch, and says what was left out.
+void ImportSettings(RestoreWindow& w, const Prompt& prompt, const std::wstring& file, const RegIO::RegImport& import,
+                    DWORD readError) {
+    if (readError != 0) {
+        Tell(w, prompt, L"設定ファイルを読めませんでした（エラー " + std::to_wstring(readError) + L"）。\r\n" +
+                            Quoted(file) + L"\r\nメールアカウントと設定は復元されていません。");
         return;
     }
     if (LONG e = RegIO::ApplyRegImport(import))
         Tell(w, prompt, L"設定の一部をレジストリに書き込めませんでした（エラー " + std::to_wstring(e) + L"）。");
-    if (import.skippedBlocks || import.skippedLines)
+    if (import.skippedBlocks || import.skippedLines) {
+        std::wstring names;
+        for (const std::string& key : import.skippedKeys) names += L"\r\n　" + platform::FromAnsi(key);
+        if (import.skippedBlocks > static_cast<int>(import.skippedKeys.size())) names += L"\r\n　…";
         Tell(w, prompt, L"設定ファイルのうち、復元の対象外または不正なキー " + std::to_wstring(import.skippedBlocks) +
-                            L" 個と行 " + std::to_wstring(import.skippedLines) + L" 行を読み飛ばしました。");
+                            L" 個と行 " + std::to_wstring(import.skippedLines) + L" 行を読み飛ばしました。" + names);
+    }
+}
+
+// A folder named from a drive's root or a network share; anything else would land wherever the
+// program's current folder happens to be.
+bool IsFullFolder(const std::wstring& folder) {
+    const bool drive = folder.size() >= 2 && std::iswalpha(folder[0]) && folder[1] == L':' &&
+                       (folder.size() == 2 || folder[2] == L'\\');
+    return drive || (folder.size() > 2 && folder.rfind(L"\\\\", 0) == 0);
 }
 
 // A folder of its own in `parent` for unpacking into; removed with its files when done.
@@ -142,26 +171,37 @@ std::wstring SettingsQuestion(const std::wstring& settingsFile) {
 
 void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& options) {
     const std::wstring target = w.RestoreTarget();  // 1
-    if (target.empty()) return;
+    if (target.empty() && w.IdentityId().empty()) return;  // no backup chosen yet
     const std::wstring folder =
         RestoreFolderFor(target, w.ProfileFolder(), Module_ini::GetWindowsFolder().substr(0, 2));  // 2 to 4
-
-    const std::wstring storeArchive = w.BackupDataFolder() + L"\\" + kStoreArchiveName;  // 5
+    // Every input is checked before anything changes: a backup that fails here leaves the mail
+    // store, the settings and the address book as they were.
+    if (!IsFullFolder(folder)) {
+        Tell(w, prompt, L"バックアップ情報ファイルから復元先のフォルダーを読み取れないため、復元を中止しました。\r\n" +
+                            Quoted(Module_ini::IniFilePath) +
+                            L"\r\nメールデータ、設定、アドレス帳は変更されていません。");
+        return;
+    }
+    const std::wstring storeArchive = w.BackupDataFolder() + L"\\" + kStoreArchiveName;
     if (!PlainFileAt(storeArchive)) {
         Tell(w, prompt, L"メールデータのアーカイブが見つからないため、復元を中止しました。\r\n" + Quoted(storeArchive));
         return;
     }
-    if (const int rc = ext_win::ExtractArchive(storeArchive, folder); rc != 0) {
+    const std::wstring settings = w.BackupDataFolder() + L"\\" + kSettingsFileName;
+    RegIO::RegImport import;
+    DWORD settingsError = 0;
+    if (!ReadSettings(w, prompt, settings, w.IdentityId(), import, settingsError)) return;
+
+    if (const int rc = ext_win::ExtractArchive(storeArchive, folder); rc != 0) {  // 5
         Tell(w, prompt, L"メールデータのアーカイブを展開できなかったため、復元を中止しました（アーカイバの結果 " +
                             std::to_wstring(rc) + L"）。\r\n" + Quoted(storeArchive) +
                             L"\r\nメールデータ、設定、アドレス帳は変更されていません。");
         return;
     }
     // The settings go in before "Store Root" is written, so that value is the restore's.
-    const std::wstring settings = w.BackupDataFolder() + L"\\" + kSettingsFileName;  // 6
-    if (!options.askBeforeSettings ||
+    if (!options.askBeforeSettings ||  // 6
         prompt(w.PromptOwner(), SettingsQuestion(settings), w.ProgramTitle(), MB_YESNO | MB_DEFBUTTON1) == IDYES)
-        ImportSettings(w, prompt, settings, w.IdentityId());
+        ImportSettings(w, prompt, settings, import, settingsError);
 
     const std::wstring wabArchive = w.BackupDataFolder() + L"\\" + kAddressArchiveName;  // 7
     if (PlainFileAt(wabArchive) && w.AddressBookChoice() != 0 &&

@@ -52,10 +52,11 @@ struct RestoreOptions {
 // Asked before the settings file is imported, when the options say so.
 std::wstring SettingsQuestion(const std::wstring& settingsFile);
 
-// Runs the restore to its end. Nothing happens while no backup is chosen (an empty target).
-// A store archive that is missing or does not unpack stops the restore with a message before
-// the settings are imported and "Store Root" is re-pointed. Throws EngineError when the
-// archiver library is missing.
+// Runs the restore to its end. Nothing happens while no backup is chosen (an empty target and
+// identity). A target that is no full folder, a settings file that is not one (a missing one
+// only leaves the settings out) and a store archive that is missing or does not unpack stop the
+// restore with a message before anything changes. Throws EngineError when the archiver library
+// is missing.
 void DoRestor(RestoreWindow& window, const Prompt& prompt, const RestoreOptions& options = {});
 
 // What Command2_Click shows for an error DoRestor raised, with the error's own text.

@@ -282,23 +282,29 @@ bool IsAllowedKey(const Reader& r, const std::string& path) {
     return IsInTree(wide, kAccountKey) || (!r.identityTree.empty() && IsInTree(wide, r.identityTree));
 }
 
+// Counts a skipped key block and keeps the first few names, so the user can be told which.
+void SkipBlock(Reader& r, string_view name) {
+    if (r.out.skippedKeys.size() < kNamedSkippedKeys) r.out.skippedKeys.emplace_back(name);
+    ++r.out.skippedBlocks;
+}
+
 // A key line opens an imported block or a skipped one.
 void OpenBlock(Reader& r, string_view line) {
     r.state = State::kSkipBlock;
     const std::size_t close = line.rfind(']');
     if (close == string_view::npos || !OnlyBlanks(line.substr(close + 1))) {
-        ++r.out.skippedBlocks;
+        SkipBlock(r, line.substr(1));
         return;
     }
     const string_view name = line.substr(1, close - 1);
     const std::size_t slash = name.find('\\');
     if (name.starts_with('-') || slash == string_view::npos || !EqualsNoCaseAscii(name.substr(0, slash), kRootName)) {
-        ++r.out.skippedBlocks;
+        SkipBlock(r, name);
         return;
     }
     std::string path(name.substr(slash + 1));
     if (!IsAllowedKey(r, path)) {
-        ++r.out.skippedBlocks;
+        SkipBlock(r, name);
         return;
     }
     r.out.keys.push_back({std::move(path), {}});

@@ -38,9 +38,12 @@ struct RegImportKey {
     std::vector<platform::RegValue> values;
 };
 
+inline constexpr std::size_t kNamedSkippedKeys = 8;
+
 struct RegImport {               // a parsed settings file, nothing written yet
     bool hasHeader = false;      // false: refused as a whole
     int skippedBlocks = 0;       // key blocks outside the two trees, deletions, malformed key lines
+    std::vector<std::string> skippedKeys;  // the first kNamedSkippedKeys of them, as the file names them
     int skippedLines = 0;        // malformed or skipped value lines inside imported blocks
     bool unescaped = false;      // the file's strings were read in the old unescaped form
     std::vector<RegImportKey> keys;  // in file order; a key named twice comes twice

@@ -39,6 +39,32 @@ std::string ListLine(const lha::MemberInfo& info) {
     return head + info.path;
 }
 
+// What keeps `target` (a file, or a folder when `isFolder`) from being put in place below
+// `destination`: a folder where the file goes, a file where a folder goes or on the way, or a
+// file that another program holds open; empty when nothing does.
+std::wstring InTheWay(const std::wstring& destination, const std::wstring& target, bool isFolder) {
+    const DWORD a = GetFileAttributesW(target.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES) {
+        if (((a & FILE_ATTRIBUTE_DIRECTORY) != 0) != isFolder) return target;
+        if (!isFolder) {
+            // Replacing needs delete access, which a program that opened the file unshared denies.
+            HANDLE h = CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+            if (h != INVALID_HANDLE_VALUE) {
+                CloseHandle(h);
+            } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+                return target;
+            }
+        }
+    }
+    for (std::size_t at = target.find_last_of(L'\\'); at != std::wstring::npos && at > destination.size();
+         at = target.find_last_of(L'\\', at - 1)) {
+        const DWORD f = GetFileAttributesW(target.substr(0, at).c_str());
+        if (f != INVALID_FILE_ATTRIBUTES && !(f & FILE_ATTRIBUTE_DIRECTORY)) return target.substr(0, at);
+    }
+    return {};
+}
+
 // Extracts every member to a temporary in the destination first and puts the files in place
 // only when all of them checked out: a damaged or hostile archive leaves every old file, and
 // the folder tree, as they were.
@@ -91,6 +117,17 @@ public:
     // Puts every extracted file in place, unless a member failed; otherwise the temporaries go.
     void finish() {
         if (damaged_) return;
+        // Checked for every file before the first is moved, so a file or folder in the way does
+        // not leave the destination half replaced.
+        std::wstring blocked;
+        for (const std::wstring& folder : folders_)
+            if (blocked.empty()) blocked = InTheWay(cl_.destination, folder, true);
+        for (const Pending& p : files_)
+            if (blocked.empty()) blocked = InTheWay(cl_.destination, p.file.target(), false);
+        if (!blocked.empty()) {
+            report_.fail(kCannotWrite, L"in the way, nothing extracted: " + blocked);
+            return;
+        }
         for (const std::wstring& folder : folders_)
             if (!CreateFolders(folder)) report_.fail(kCannotWrite, L"cannot create folder " + folder);
         for (Pending& p : files_) {

@@ -1,5 +1,5 @@
-// The backup when unlha32.dll cannot be found: both text files complete, the old archives gone,
-// one message at each archive step.
+// The backup when unlha32.dll cannot be found: one message at each archive step; in a new folder
+// both text files complete, over earlier archives the folder as it was.
 #include "tests/mainwindow/backup_fixture.h"
 
 #include "engine/backup.h"
@@ -8,18 +8,30 @@ namespace backuptest {
 namespace {
 
 TEST_F(BackupTest, MissingArchiverIsReportedAtEachArchiveStep) {
-    const std::string bk = dir_.path() + "\\nodll";
-    CreateDirectoryA(bk.c_str(), nullptr);
-    dir_.WriteFile("nodll\\OL.lzh", "old");
-    dir_.WriteFile("nodll\\WAB.lzh", "old");
-    BackUp(bk, true);
-    EXPECT_EQ(std::vector<std::wstring>(2, engine::kStepFailed), Texts());
-    const auto files = Snapshot(bk);
-    ASSERT_EQ(2u, files.size());
-    EXPECT_EQ("Addressbook=1\r\n", files.at("OLdate.bkd").substr(files.at("OLdate.bkd").size() - 15));
-    const std::string reg = files.at("OLbk1.reg");
-    EXPECT_EQ("REGEDIT4 \r\n", reg.substr(0, 11));
-    EXPECT_NE(std::string::npos, reg.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001]"));
+    for (const bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "earlier archives" : "new folder");
+        const std::string bk = dir_.path() + (earlier ? "\\nodll" : "\\nodll new");
+        CreateDirectoryA(bk.c_str(), nullptr);
+        if (earlier) {
+            dir_.WriteFile("nodll\\OL.lzh", "old");
+            dir_.WriteFile("nodll\\WAB.lzh", "old");
+        }
+        const auto before = Snapshot(bk);
+        shown_.clear();
+        BackUp(bk, true);
+        EXPECT_EQ(std::vector<std::wstring>(2, engine::kStepFailed), Texts());
+        const auto files = Snapshot(bk);
+        if (earlier) {
+            // No new archive could be made, so the earlier ones are put back.
+            EXPECT_EQ(before, files);
+            continue;
+        }
+        ASSERT_EQ(2u, files.size());
+        EXPECT_EQ("Addressbook=1\r\n", files.at("OLdate.bkd").substr(files.at("OLdate.bkd").size() - 15));
+        const std::string reg = files.at("OLbk1.reg");
+        EXPECT_EQ("REGEDIT4 \r\n", reg.substr(0, 11));
+        EXPECT_NE(std::string::npos, reg.find("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001]"));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+// What the fault tables share: crafted archives and junk, copies of a backup folder, and the
+// user's data (store, the restored trees, what lies around them, the address book) read whole.
+#pragma once
+
+#include "lha/writer.h"
+#include "support/registry_sandbox.h"
+#include "support/snapshots.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace faults {
+
+inline void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// Bytes that are no settings, information file or archive: a fixed pseudo-random run.
+inline std::string Junk(std::size_t size) {
+    std::string bytes(size, '\0');
+    unsigned seed = 12345;
+    for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 23);
+    return bytes;
+}
+
+// An archive of the given (member name, data) pairs, names stored as given; the writer itself
+// refuses only empty components, so names that climb out go in as they are.
+inline std::string Archive(const std::vector<std::pair<std::string, std::string>>& members) {
+    lha::MemoryOutput out;
+    lha::WriterOptions options;
+    options.threads = 1;
+    lha::ArchiveWriter writer(out, options);
+    for (const auto& [name, data] : members) {
+        lha::MemberInfo info;
+        info.path = name;
+        const std::string* bytes = &data;
+        EXPECT_EQ(lha::Error::Ok, writer.addFile(info, [bytes] {
+            return std::make_unique<lha::MemoryInput>(reinterpret_cast<const std::uint8_t*>(bytes->data()),
+                                                      bytes->size());
+        })) << name;
+    }
+    EXPECT_EQ(lha::Error::Ok, writer.finish());
+    return std::string(out.bytes().begin(), out.bytes().end());
+}
+
+// Copies the files of `from` (no subfolders) into a new folder `to`.
+inline void CopyFolder(const std::string& from, const std::string& to) {
+    CreateDirectoryA(to.c_str(), nullptr);
+    for (const auto& [name, bytes] : testsupport::Snapshot(from)) Write(to + "\\" + name, bytes);
+}
+
+// The user's data that no failed backup or restore may change.
+struct UserState {
+    UserState(const std::string& store, const std::string& book)
+        : store(testsupport::Snapshot(store)),
+          identities(testsupport::DumpTree("Identities")),
+          accounts(testsupport::DumpTree("Software\\Microsoft\\Internet Account Manager")),
+          run(testsupport::DumpTree("Software\\Microsoft\\Windows\\CurrentVersion\\Run")),
+          book(testsupport::ReadBytes(book)) {}
+    void ExpectSame(const UserState& now) const {
+        EXPECT_EQ(store, now.store);
+        EXPECT_EQ(identities, now.identities);
+        EXPECT_EQ(accounts, now.accounts);
+        EXPECT_EQ(run, now.run);
+        EXPECT_EQ(book, now.book);
+    }
+    std::map<std::string, std::string> store, identities, accounts, run;
+    std::string book;
+};
+
+}  // namespace faults
