@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -149,6 +150,7 @@ inline HWND FindMessageBox(DWORD pid) {
     return FindTopWindow(pid, [](HWND h) { return ClassOf(h) == L"#32770" && GetDlgItem(h, 0xFFFF) && !HasLists(h); });
 }
 
+// The first edit control below `root`, at any depth.
 inline HWND FirstEdit(HWND root) {
     HWND found = nullptr;
     EnumChildWindows(
