@@ -1,4 +1,5 @@
 // The real Quillbox.exe started as a child process and driven through the window system.
+#include "e2e/e2e_support.h"
 #include "mainwindow/resource.h"
 #include "support/identities.h"
 #include "support/registry_sandbox.h"
@@ -13,90 +14,7 @@ namespace {
 
 using testsupport::MakeIdentity;
 using testsupport::ScratchDir;
-
-std::wstring BinFolder() {
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
-// A child process, ended and closed when the test is done with it.
-class Child {
-public:
-    explicit Child(const std::wstring& exe) {
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        std::wstring cmd = L"\"" + exe + L"\"";
-        started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
-    }
-    ~Child() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool started() const { return started_; }
-    DWORD pid() const { return pi_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it has not ended within the time.
-    DWORD WaitExit(DWORD ms) const {
-        WaitForSingleObject(pi_.hProcess, ms);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
-
-// Waits for a top-level window of the process with this class (or any) and title.
-HWND WaitForWindow(DWORD pid, const wchar_t* cls, const wchar_t* title, DWORD ms = 20000) {
-    struct Search { DWORD pid; const wchar_t* cls; const wchar_t* title; HWND found; };
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        Search s = {pid, cls, title, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                wchar_t text[128] = {}, klass[64] = {};
-                GetWindowTextW(h, text, 128);
-                GetClassNameW(h, klass, 64);
-                if (owner != s->pid || lstrcmpW(text, s->title) != 0 || !IsWindowVisible(h)) return TRUE;
-                if (s->cls && lstrcmpW(klass, s->cls) != 0) return TRUE;
-                s->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-HWND FindById(HWND root, int id) {
-    struct Search { int id; HWND found; } s = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(h) != s->id) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-std::wstring TextOf(HWND h) {
-    // WM_GETTEXT reaches into another process's edit controls; GetWindowText does not.
-    wchar_t buf[512] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &result);
-    return buf;
-}
+using namespace e2e;
 
 class QuillboxProcess : public ::testing::Test {
 protected:

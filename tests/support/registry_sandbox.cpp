@@ -1,7 +1,5 @@
 #include "support/registry_sandbox.h"
 
-#include <shellapi.h>
-
 #include <fstream>
 
 namespace testsupport {
@@ -44,13 +42,40 @@ ScratchKey::ScratchKey(const std::string& name) : path_("Software\\QuillboxTest\
 
 ScratchKey::~ScratchKey() { DeleteTree(path_); }
 
+namespace {
+
+// Deletes what is below `dir`, then `dir`. Each file and folder directly, not through the
+// shell's delete, which takes seconds per thousand files under Wine.
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = f.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = dir + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW(full.c_str());
+            else if (f.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                RemoveDirectoryW(full.c_str());  // the link only, never what it points to
+            else
+                RemoveTree(full);
+        } while (FindNextFileW(h, &f));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
 bool RemoveFolder(const std::string& path) {
-    std::string from = path + '\0';  // the shell wants a double-NUL-terminated list
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    return SHFileOperationA(&op) == 0;
+    std::wstring wide(path.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    if (wide.empty()) return false;
+    RemoveTree(wide);
+    return GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 ScratchDir::ScratchDir(const std::string& name) {

@@ -29,7 +29,7 @@ private:
     std::string path_;
 };
 
-// Removes a folder with everything in it; true when the shell did so.
+// Removes a folder with everything in it; true when it is gone afterwards.
 bool RemoveFolder(const std::string& path);
 
 // A fresh empty folder under the temporary folder, removed afterwards.
