@@ -43,7 +43,7 @@ if [ ! -d "$corpus" ]; then
   python3 /work/shared/bench/make_corpus.py "$corpus" --size 200M --seed 1 >/dev/null
 fi
 corpus=$(cd "$corpus" && pwd)
-total=$(find "$corpus" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')
+total=$(find "$corpus" -type f -printf '%s\n' | awk '{s+=$1} END {printf "%.0f\n", s}')
 largest=$(find "$corpus" -type f -printf '%s\n' | sort -n | tail -1)
 out="$work/out"
 rm -rf "$out"
