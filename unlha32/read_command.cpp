@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -220,22 +221,31 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
         for (std::size_t k; (k = next.fetch_add(1)) < n;) {
             const std::size_t i = order[k];
             Outcome& o = outcomes[i];
-            lha::MemberInfo info;
-            if (!file.ok() || !in.seekTo(at[i].headerOffset)) {
-                o.report.fail(kArchiveMissing, L"cannot open the archive " + cl.archive);
-                o.damaged = o.stop = true;
-            } else {
-                lha::ArchiveReader reader(in);
-                if (reader.next(info) != lha::Error::Ok || reader.atEnd()) {
-                    o.report.fail(kArchiveDamaged, L"archive damaged, nothing extracted");
+            // An exception must not leave a thread: it becomes this member's failure.
+            try {
+                lha::MemberInfo info;
+                if (!file.ok() || !in.seekTo(at[i].headerOffset)) {
+                    o.report.fail(kArchiveMissing, L"cannot open the archive " + cl.archive);
                     o.damaged = o.stop = true;
                 } else {
-                    extractor.member(reader, info, [&](const std::wstring& rel, std::uint64_t pos) {
-                        done[i].store(pos, std::memory_order_relaxed);
-                        std::lock_guard<std::mutex> g(lock);
-                        shown = rel;
-                    }, o);
+                    lha::ArchiveReader reader(in);
+                    if (reader.next(info) != lha::Error::Ok || reader.atEnd()) {
+                        o.report.fail(kArchiveDamaged, L"archive damaged, nothing extracted");
+                        o.damaged = o.stop = true;
+                    } else {
+                        extractor.member(reader, info, [&](const std::wstring& rel, std::uint64_t pos) {
+                            done[i].store(pos, std::memory_order_relaxed);
+                            std::lock_guard<std::mutex> g(lock);
+                            shown = rel;
+                        }, o);
+                    }
                 }
+            } catch (const std::bad_alloc&) {
+                o.report.fail(kInternal, L"out of memory");
+                o.damaged = o.stop = true;
+            } catch (const std::exception&) {
+                o.report.fail(kInternal, L"unexpected failure");
+                o.damaged = o.stop = true;
             }
             done[i].store(at[i].span, std::memory_order_relaxed);
             std::lock_guard<std::mutex> g(lock);
@@ -244,7 +254,20 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
         }
     };
     std::vector<std::thread> pool;
-    for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work);
+    // Joined however this function is left: the threads use its locals.
+    struct Joiner {
+        std::vector<std::thread>& pool;
+        ~Joiner() {
+            for (std::thread& t : pool)
+                if (t.joinable()) t.join();
+        }
+    } joiner{pool};
+    try {
+        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work);
+    } catch (const std::exception&) {
+        // Fewer threads than asked for still get through every member.
+        if (pool.empty()) work();
+    }
     {
         std::unique_lock<std::mutex> g(lock);
         while (finished < n) {
