@@ -3,6 +3,7 @@
 // Prints "seconds=S peak_working_set_kib=K" on success. The end is the first moment OL.lzh is
 // in the backup folder (the archiver renames it into place only once it is complete) and the
 // main window answers a sent message again. Any message box of the program is a failure.
+#include "bench/drive_window.h"
 #include "mainwindow/resource.h"
 
 #include <windows.h>
@@ -12,84 +13,7 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-constexpr wchar_t kMainTitle[] = L"Quillbox Ver2";
-
-struct Search {
-    DWORD pid;
-    const wchar_t* cls;    // null: any class
-    const wchar_t* title;  // null: any title
-    HWND found;
-};
-
-// A visible top-level window of the process with this class and title.
-HWND FindTop(DWORD pid, const wchar_t* cls, const wchar_t* title) {
-    Search s = {pid, cls, title, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner != s->pid || !IsWindowVisible(h)) return TRUE;
-            wchar_t text[128] = {}, klass[64] = {};
-            GetClassNameW(h, klass, 64);
-            if (s->cls && lstrcmpW(klass, s->cls) != 0) return TRUE;
-            GetWindowTextW(h, text, 128);
-            if (s->title && lstrcmpW(text, s->title) != 0) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND FindById(HWND root, int id) {
-    struct Find { int id; HWND found; } f = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(p);
-            if (GetDlgCtrlID(h) != f->id) return TRUE;
-            f->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
-// Another process's edit text is reached by a sent message only.
-std::wstring TextOf(HWND h) {
-    wchar_t buf[512] = {};
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000, &result);
-    return buf;
-}
-
-std::string Narrow(const std::wstring& w) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-// The text of a message box: the static with id 0xFFFF.
-std::string BoxText(HWND box) { return Narrow(TextOf(GetDlgItem(box, 0xFFFF))); }
-
-double Now() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-int Fail(const char* what, HANDLE process) {
-    std::fprintf(stderr, "drive_backup: %s\n", what);
-    if (process) TerminateProcess(process, 99);
-    return 1;
-}
-
-}  // namespace
+using namespace drive;
 
 int main() {
     int argc = 0;

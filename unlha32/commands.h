@@ -20,7 +20,7 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress);
 // Creates the folder and its missing parents; false when one cannot be made.
 bool CreateFolders(const std::wstring& path);
 
-// Threads the writer uses inside the DLL (all joined before a command returns).
+// Threads the writer and the extraction use inside the DLL (all joined before a command returns).
 unsigned WriterThreads();
 
 }  // namespace unlha

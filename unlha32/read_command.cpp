@@ -8,7 +8,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
 #include <vector>
 
 namespace unlha {
@@ -65,6 +74,25 @@ std::wstring InTheWay(const std::wstring& destination, const std::wstring& targe
     return {};
 }
 
+// A file written to its temporary, waiting to be put in place.
+struct Pending {
+    platform::ReplaceFile file;
+    std::wstring rel;
+    DWORD attributes;
+};
+
+// What extracting one member left: its report lines, and the file or folder to put in place.
+struct Outcome {
+    Report report;
+    std::vector<Pending> files;
+    std::vector<std::wstring> folders;
+    bool damaged = false;
+    bool stop = false;  // the archive cannot go on past this member
+};
+
+// Progress of one member: its shown name and the reader's position in the archive.
+using MemberProgress = std::function<void(const std::wstring& rel, std::uint64_t position)>;
+
 // Extracts every member to a temporary in the destination first and puts the files in place
 // only when all of them checked out: a damaged or hostile archive leaves every old file, and
 // the folder tree, as they were.
@@ -72,46 +100,54 @@ class Extractor {
 public:
     Extractor(const CommandLine& cl, Report& r) : cl_(cl), report_(r) {}
 
-    // Writes the current member to its temporary; false when the archive cannot go on.
-    bool member(lha::ArchiveReader& reader, const lha::MemberInfo& info, ProgressWindow& progress,
-                std::uint64_t archiveSize) {
+    // Writes the current member to its temporary; touches nothing but `o`, so members can be
+    // extracted on several threads at once.
+    void member(lha::ArchiveReader& reader, const lha::MemberInfo& info, const MemberProgress& progress,
+                Outcome& o) const {
         std::wstring rel;
         switch (MemberToRelative(info.path, rel)) {
         case NameProblem::NotAnsi:
-            return refuse(kNameNotAnsi, L"name not in the ANSI code page, nothing extracted", info.path);
+            return refuse(o, kNameNotAnsi, L"name not in the ANSI code page, nothing extracted", info.path);
         case NameProblem::Unsafe:
-            return refuse(kUnsafeName, L"unsafe name refused, nothing extracted", info.path);
+            return refuse(o, kUnsafeName, L"unsafe name refused, nothing extracted", info.path);
         case NameProblem::None: break;
         }
         if (!cl_.options.keepPaths) {
-            if (info.isDirectory()) return true;
+            if (info.isDirectory()) return;
             rel = rel.substr(rel.find_last_of(L'\\') + 1);
         }
         const std::wstring target = cl_.destination + L"\\" + rel;
         if (info.isDirectory()) {
-            folders_.push_back(target);
-            return true;
+            o.folders.push_back(target);
+            return;
         }
         if (!cl_.options.overwrite && Exists(target)) {
-            report_.fail(kExistingKept, L"exists, kept", info.path);
-            return true;
+            o.report.fail(kExistingKept, L"exists, kept", info.path);
+            return;
         }
         platform::ReplaceFile file(target, L"qbx", cl_.destination);
-        if (!file.ok()) return refuse(kCannotWrite, L"cannot write in " + cl_.destination + L", nothing extracted");
+        if (!file.ok()) return refuse(o, kCannotWrite, L"cannot write in " + cl_.destination + L", nothing extracted");
         FileOutput out(file.handle());
-        const lha::Error e = reader.extract(out, [&](std::uint64_t) {
-            progress.update(rel, reader.position(), archiveSize);
-        });
+        const lha::Error e = reader.extract(out, [&](std::uint64_t) { progress(rel, reader.position()); });
         if (e != lha::Error::Ok) {
-            damaged_ = true;
-            report_.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old files kept", info.path);
-            return e != lha::Error::Truncated && e != lha::Error::ReadFailed;
+            o.damaged = true;
+            o.report.fail(ResultFor(e, out.diskFull()), ErrorText(e) + L", old files kept", info.path);
+            o.stop = e == lha::Error::Truncated || e == lha::Error::ReadFailed;
+            return;
         }
         const FILETIME written = MemberTime(info);
         SetFileTime(file.handle(), nullptr, nullptr, &written);
         file.CloseFile();  // thousands of members must not hold thousands of handles
-        files_.push_back({std::move(file), rel, info.attributes & kRestoredAttributes});
-        return true;
+        o.files.push_back({std::move(file), rel, info.attributes & kRestoredAttributes});
+    }
+
+    // Takes a member's outcome, in archive order; false when the archive cannot go on.
+    bool add(Outcome&& o) {
+        report_.append(o.report);
+        damaged_ = damaged_ || o.damaged;
+        for (Pending& p : o.files) files_.push_back(std::move(p));
+        for (std::wstring& f : o.folders) folders_.push_back(std::move(f));
+        return !o.stop;
     }
 
     // Puts every extracted file in place, unless a member failed; otherwise the temporaries go.
@@ -149,20 +185,13 @@ public:
     }
 
 private:
-    struct Pending {
-        platform::ReplaceFile file;
-        std::wstring rel;
-        DWORD attributes;
-    };
-
-    bool refuse(Result code, const std::wstring& message, const std::string& name = {}) {
-        damaged_ = true;
+    static void refuse(Outcome& o, Result code, const std::wstring& message, const std::string& name = {}) {
+        o.damaged = true;
         if (name.empty()) {
-            report_.fail(code, message);
+            o.report.fail(code, message);
         } else {
-            report_.fail(code, message, name);
+            o.report.fail(code, message, name);
         }
-        return true;
     }
 
     const CommandLine& cl_;
@@ -171,6 +200,130 @@ private:
     std::vector<std::wstring> folders_;
     bool damaged_ = false;
 };
+
+// Where a member starts in the archive, found by a first pass over the headers.
+struct Located {
+    std::uint64_t headerOffset;
+    std::uint64_t span;  // header and data, up to the next header
+    std::uint64_t compressedSize;
+};
+
+// Lists every member's place; false when a header or a member's data is broken, which the
+// one-by-one extraction reports in its own order.
+bool LocateMembers(const std::wstring& archive, std::vector<Located>& found) {
+    FileHandle file = OpenForRead(archive);
+    if (!file.ok()) return false;
+    FileInput in(file.get());
+    lha::ArchiveReader reader(in);
+    lha::MemberInfo info;
+    for (;;) {
+        const std::uint64_t at = reader.position();
+        if (reader.next(info) != lha::Error::Ok) return false;
+        if (!found.empty()) found.back().span = at - found.back().headerOffset;
+        if (reader.atEnd()) return true;
+        found.push_back({at, 0, info.compressedSize});
+        if (reader.skip() != lha::Error::Ok) return false;
+    }
+}
+
+// Members are independent: each thread opens the archive itself and decodes whole members,
+// the largest first, while this thread shows the progress. The outcomes are taken in archive
+// order, so the report and the files put in place are those of the one-by-one extraction.
+enum class Parallel { NotUsed, Stopped, Done };
+
+// NotUsed, with nothing taken, when the archive's layout is damaged or it has one member.
+Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& report, ProgressWindow& progress,
+                       std::uint64_t archiveSize, unsigned threads) {
+    std::vector<Located> at;
+    if (!LocateMembers(cl.archive, at) || at.size() < 2) return Parallel::NotUsed;
+    const std::size_t n = at.size();
+    std::vector<Outcome> outcomes(n);
+    std::unique_ptr<std::atomic<std::uint64_t>[]> done(new std::atomic<std::uint64_t>[n]);
+    std::vector<std::size_t> order(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        order[i] = i;
+        done[i] = 0;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return at[a].compressedSize > at[b].compressedSize; });
+
+    std::atomic<std::size_t> next{0};
+    std::mutex lock;
+    std::condition_variable changed;
+    std::size_t finished = 0;
+    std::wstring shown;  // under `lock`
+    auto work = [&] {
+        FileHandle file = OpenForRead(cl.archive);
+        FileInput in(file.get());
+        for (std::size_t k; (k = next.fetch_add(1)) < n;) {
+            const std::size_t i = order[k];
+            Outcome& o = outcomes[i];
+            // An exception must not leave a thread: it becomes this member's failure.
+            try {
+                lha::MemberInfo info;
+                if (!file.ok() || !in.seekTo(at[i].headerOffset)) {
+                    o.report.fail(kArchiveMissing, L"cannot open the archive " + cl.archive);
+                    o.damaged = o.stop = true;
+                } else {
+                    lha::ArchiveReader reader(in);
+                    if (reader.next(info) != lha::Error::Ok || reader.atEnd()) {
+                        o.report.fail(kArchiveDamaged, L"archive damaged, nothing extracted");
+                        o.damaged = o.stop = true;
+                    } else {
+                        extractor.member(reader, info, [&](const std::wstring& rel, std::uint64_t pos) {
+                            done[i].store(pos, std::memory_order_relaxed);
+                            std::lock_guard<std::mutex> g(lock);
+                            shown = rel;
+                        }, o);
+                    }
+                }
+            } catch (const std::bad_alloc&) {
+                o.report.fail(kInternal, L"out of memory");
+                o.damaged = o.stop = true;
+            } catch (const std::exception&) {
+                o.report.fail(kInternal, L"unexpected failure");
+                o.damaged = o.stop = true;
+            }
+            done[i].store(at[i].span, std::memory_order_relaxed);
+            std::lock_guard<std::mutex> g(lock);
+            ++finished;
+            changed.notify_one();
+        }
+    };
+    std::vector<std::thread> pool;
+    // Joined however this function is left: the threads use its locals.
+    struct Joiner {
+        std::vector<std::thread>& pool;
+        ~Joiner() {
+            for (std::thread& t : pool)
+                if (t.joinable()) t.join();
+        }
+    } joiner{pool};
+    try {
+        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work);
+    } catch (const std::exception&) {
+        // Fewer threads than asked for still get through every member.
+        if (pool.empty()) work();
+    }
+    {
+        std::unique_lock<std::mutex> g(lock);
+        while (finished < n) {
+            changed.wait_for(g, std::chrono::milliseconds(30));
+            std::uint64_t sum = 0;
+            for (std::size_t i = 0; i < n; ++i) sum += done[i].load(std::memory_order_relaxed);
+            const std::wstring name = shown;
+            g.unlock();
+            progress.update(name, sum, archiveSize);
+            g.lock();
+        }
+    }
+    for (std::thread& t : pool) t.join();
+    for (Outcome& o : outcomes)
+        if (!extractor.add(std::move(o))) return Parallel::Stopped;
+    extractor.finish();
+    report.line(std::to_wstring(n) + L" members");
+    return Parallel::Done;
+}
 
 }  // namespace
 
@@ -198,6 +351,9 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     FileInput in(file.get());
     lha::ArchiveReader reader(in);
     Extractor extractor(cl, report);
+    if (const unsigned threads = WriterThreads(); cl.command == Command::Extract && threads > 1 &&
+        ExtractInParallel(cl, extractor, report, progress, size, threads) != Parallel::NotUsed)
+        return;
     lha::MemberInfo info;
     std::size_t count = 0;
     for (;;) {
@@ -217,8 +373,12 @@ void RunRead(const CommandLine& cl, Report& report, ProgressWindow& progress) {
                 reader.extract(sink, [&](std::uint64_t) { progress.update(shown, reader.position(), size); });
             if (e != lha::Error::Ok) report.fail(ResultFor(e, false), ErrorText(e), info.path);
             if (e == lha::Error::Truncated || e == lha::Error::ReadFailed) return;
-        } else if (!extractor.member(reader, info, progress, size)) {
-            return;
+        } else {
+            Outcome o;
+            extractor.member(reader, info, [&](const std::wstring& rel, std::uint64_t pos) {
+                progress.update(rel, pos, size);
+            }, o);
+            if (!extractor.add(std::move(o))) return;
         }
     }
     extractor.finish();

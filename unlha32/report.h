@@ -33,6 +33,12 @@ public:
     void fail(Result code, const std::wstring& message);
     void fail(Result code, const std::wstring& message, const std::string& ansiName);
 
+    // Adds another report's lines after these; its first failure counts if this has none.
+    void append(const Report& other) {
+        text_ += other.text_;
+        if (result_ == kOk) result_ = other.result_;
+    }
+
     Result result() const { return result_; }
     const std::string& text() const { return text_; }
 
