@@ -28,27 +28,10 @@ int main() {
     const std::wstring archive = folder + L"\\OL.lzh";
     if (GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return Fail("the backup folder exists already", nullptr);
 
-    // Started from its own folder, as a user would start it.
-    const std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-        return Fail("cannot start Quillbox.exe", nullptr);
-    CloseHandle(pi.hThread);
-    HANDLE process = pi.hProcess;
-
-    HWND main = nullptr;
-    for (int waited = 0; !main && waited < 30000; waited += 50) {
-        if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
-            std::fprintf(stderr, "drive_backup: message box at start: %s\n", BoxText(box).c_str());
-            return Fail("start-up failed", process);
-        }
-        main = FindTop(pi.dwProcessId, nullptr, kMainTitle);
-        if (!main) Sleep(50);
-    }
-    if (!main) return Fail("no main window", process);
+    HANDLE process = nullptr;
+    HWND main = StartProgram(exe, kMainTitle, process);
+    if (!main) return Fail("start-up failed", process);
+    const DWORD pid = GetProcessId(process);
     HWND bkDir = FindById(main, IDC_BKDIR);
     HWND wab = FindById(main, IDC_ADDRESBOOK);
     HWND doButton = FindById(main, IDC_COMMAND1);
@@ -66,7 +49,7 @@ int main() {
     for (int polls = 0;; ++polls) {
         // Boxes are looked for less often: listing windows costs more than one file lookup.
         if (polls % 10 == 0) {
-            if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+            if (HWND box = FindTop(pid, L"#32770", nullptr)) {
                 std::fprintf(stderr, "drive_backup: message box after %.1f s: %s\n", Now() - start, BoxText(box).c_str());
                 return Fail("the backup showed a message", process);
             }
@@ -82,7 +65,7 @@ int main() {
         Sleep(10);
     }
     // A message box runs a message loop too, so the answer alone does not rule one out.
-    if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+    if (HWND box = FindTop(pid, L"#32770", nullptr)) {
         std::fprintf(stderr, "drive_backup: message box at the end: %s\n", BoxText(box).c_str());
         return Fail("the backup showed a message", process);
     }

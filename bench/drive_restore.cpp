@@ -51,25 +51,10 @@ int main() {
     // the old value comes back at the end.
     const std::wstring before = ReadStoreRoot(key);
 
-    const std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + exe + L"\"";
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-        return Fail("cannot start Quillbox.exe", nullptr);
-    CloseHandle(pi.hThread);
-    HANDLE process = pi.hProcess;
-    HWND main = nullptr;
-    for (int waited = 0; !main && waited < 30000; waited += 50) {
-        if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
-            std::fprintf(stderr, "drive_restore: message box at start: %s\n", BoxText(box).c_str());
-            return Fail("start-up failed", process);
-        }
-        main = FindTop(pi.dwProcessId, nullptr, kMainTitle);
-        if (!main) Sleep(50);
-    }
-    if (!main) return Fail("no main window", process);
+    HANDLE process = nullptr;
+    HWND main = StartProgram(exe, kMainTitle, process);
+    if (!main) return Fail("start-up failed", process);
+    const DWORD pid = GetProcessId(process);
     DWORD_PTR result = 0;
     SendMessageTimeoutW(main, WM_COMMAND, MAKEWPARAM(IDM_RESTOR, 0), 0, SMTO_ABORTIFHUNG, 5000, &result);
     HWND bkDDir = FindById(main, IDC_BKDDIR);
@@ -82,7 +67,7 @@ int main() {
     PostMessageW(bkDDir, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
     HWND dialog = nullptr;
     for (int waited = 0; !dialog && waited < 20000; waited += 50) {
-        dialog = FindTop(pi.dwProcessId, L"#32770", nullptr);
+        dialog = FindTop(pid, L"#32770", nullptr);
         if (!dialog) Sleep(50);
     }
     if (!dialog) return Fail("no Open dialog", process);
@@ -102,7 +87,7 @@ int main() {
     double end = 0;
     for (int polls = 0;; ++polls) {
         if (polls % 10 == 0) {
-            if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+            if (HWND box = FindTop(pid, L"#32770", nullptr)) {
                 std::fprintf(stderr, "drive_restore: message box after %.1f s: %s\n", Now() - start, BoxText(box).c_str());
                 return Fail("the restore showed a message", process);
             }
@@ -117,7 +102,7 @@ int main() {
         if (Now() - start > timeout) return Fail("timed out", process);
         Sleep(10);
     }
-    if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+    if (HWND box = FindTop(pid, L"#32770", nullptr)) {
         std::fprintf(stderr, "drive_restore: message box at the end: %s\n", BoxText(box).c_str());
         return Fail("the restore showed a message", process);
     }

@@ -83,4 +83,32 @@ inline int Fail(const char* what, HANDLE process) {
     return 1;
 }
 
+// Starts the program from its own folder, as a user would, and waits for its main window titled
+// `mainTitle`. Returns the window, with the process in `process` (nullptr when it did not start);
+// nullptr and a line on stderr when it did not start, showed a message box or showed no window.
+inline HWND StartProgram(const std::wstring& exe, const wchar_t* mainTitle, HANDLE& process) {
+    const std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    process = nullptr;
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) {
+        std::fprintf(stderr, "drive: cannot start the program\n");
+        return nullptr;
+    }
+    CloseHandle(pi.hThread);
+    process = pi.hProcess;
+    for (int waited = 0; waited < 30000; waited += 50) {
+        if (HWND box = FindTop(pi.dwProcessId, L"#32770", nullptr)) {
+            std::fprintf(stderr, "drive: message box at start: %s\n", BoxText(box).c_str());
+            return nullptr;
+        }
+        if (HWND main = FindTop(pi.dwProcessId, nullptr, mainTitle)) return main;
+        Sleep(50);
+    }
+    std::fprintf(stderr, "drive: no main window\n");
+    return nullptr;
+}
+
 }  // namespace drive
