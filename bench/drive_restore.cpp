@@ -102,18 +102,5 @@ int main() {
         if (Now() - start > timeout) return Fail("timed out", process);
         Sleep(10);
     }
-    if (HWND box = FindTop(pid, L"#32770", nullptr)) {
-        std::fprintf(stderr, "drive_restore: message box at the end: %s\n", BoxText(box).c_str());
-        return Fail("the restore showed a message", process);
-    }
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    const bool haveMemory = GetProcessMemoryInfo(process, &pmc, sizeof pmc);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) return Fail("Quillbox.exe did not close", process);
-    CloseHandle(process);
-    WriteStoreRoot(key, before);
-    std::printf("seconds=%.3f peak_working_set_kib=%llu\n", end - start,
-                haveMemory ? static_cast<unsigned long long>(pmc.PeakWorkingSetSize / 1024) : 0ULL);
-    return 0;
+    return EndRun(main, process, end - start, [&] { WriteStoreRoot(key, before); });
 }

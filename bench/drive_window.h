@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -109,6 +110,27 @@ inline HWND StartProgram(const std::wstring& exe, const wchar_t* mainTitle, HAND
     }
     std::fprintf(stderr, "drive: no main window\n");
     return nullptr;
+}
+
+// Ends a timed run: fails when the program shows a message box (a box runs a message loop too,
+// so the window's answer alone does not rule one out), else reads the peak working set, closes
+// the program, runs `after` and prints "seconds=S peak_working_set_kib=K".
+template <class After>
+int EndRun(HWND main, HANDLE process, double seconds, After&& after) {
+    if (HWND box = FindTop(GetProcessId(process), L"#32770", nullptr)) {
+        std::fprintf(stderr, "drive: message box at the end: %s\n", BoxText(box).c_str());
+        return Fail("the program showed a message", process);
+    }
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    const bool haveMemory = GetProcessMemoryInfo(process, &pmc, sizeof pmc);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) return Fail("the program did not close", process);
+    CloseHandle(process);
+    after();
+    std::printf("seconds=%.3f peak_working_set_kib=%llu\n", seconds,
+                haveMemory ? static_cast<unsigned long long>(pmc.PeakWorkingSetSize / 1024) : 0ULL);
+    return 0;
 }
 
 }  // namespace drive
