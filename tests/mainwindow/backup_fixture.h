@@ -5,6 +5,7 @@
 #include "mainwindow/main_form.h"
 #include "profile/saved_registry.h"
 #include "support/identities.h"
+#include "support/prompt_recorder.h"
 #include "support/registry_sandbox.h"
 #include "support/snapshots.h"
 
@@ -28,14 +29,11 @@ using testsupport::DumpTree;
 using testsupport::ReadBytes;
 using testsupport::Snapshot;
 
-struct Shown {
-    std::wstring text, title;
-    UINT flags;
-};
+using testsupport::Shown;
 
 
 
-class BackupTest : public ::testing::Test {
+class BackupTest : public ::testing::Test, protected testsupport::PromptRecorder {
 protected:
     static constexpr const char* kKey = "{BK-0001}";
 
@@ -74,11 +72,7 @@ protected:
     void Load() {
         mainwindow::Hooks hooks;
         hooks.MsgBox = [this](HWND, const std::wstring& text, const std::wstring& title, UINT flags) {
-            shown_.push_back({text, title, flags});
-            if (answers_.empty()) return (flags & MB_YESNO) ? IDYES : IDOK;
-            const int a = answers_.front();
-            answers_.pop_front();
-            return a;
+            return Record(text, title, flags);
         };
         hooks.EndProgram = [] {};
         hooks.OpenFile = [this](OPENFILENAMEW& d) {
@@ -104,21 +98,12 @@ protected:
     }
 
     // The texts shown, each checked to carry the program's title.
-    std::vector<std::wstring> Texts() const {
-        std::vector<std::wstring> texts;
-        for (const Shown& s : shown_) {
-            EXPECT_EQ(L"Quillbox", s.title);
-            texts.push_back(s.text);
-        }
-        return texts;
-    }
+    std::vector<std::wstring> Texts() const { return TextsTitled(L"Quillbox"); }
 
     ScratchDir dir_;
     profiletest::SavedTree accounts_, wab_;
     std::string store_, wabFile_;
     std::unique_ptr<mainwindow::mainFrm> form_;
-    std::vector<Shown> shown_;
-    std::deque<int> answers_;
     // The Open dialog: the file it picks (empty: cancelled) and how it was set up.
     std::wstring chosen_;
     OPENFILENAMEW dialog_ = {};

@@ -7,6 +7,7 @@
 #include "profile/saved_registry.h"
 #include "restoretool/form_olr.h"
 #include "support/identities.h"
+#include "support/prompt_recorder.h"
 #include "support/registry_sandbox.h"
 #include "support/snapshots.h"
 
@@ -31,10 +32,7 @@ using testsupport::DumpTree;
 using testsupport::ReadBytes;
 using testsupport::Snapshot;
 
-struct Shown {
-    std::wstring text, title;
-    UINT flags;
-};
+using testsupport::Shown;
 
 // The few inputs the backup reads of the main window, held as plain values.
 class BackupInputs : public engine::BackupWindow {
@@ -57,7 +55,7 @@ private:
     std::wstring scratch_;
 };
 
-class ToolTest : public ::testing::Test {
+class ToolTest : public ::testing::Test, protected testsupport::PromptRecorder {
 protected:
     static constexpr const char* kKey = "{RT-0001}";
     const std::string idKey = std::string("Identities\\") + kKey;
@@ -121,12 +119,7 @@ protected:
     void Start(const std::string& folder) {
         restoretool::Hooks hooks;
         hooks.MsgBox = [this](HWND, const std::wstring& text, const std::wstring& title, UINT flags) {
-            shown_.push_back({text, title, flags});
-            if (onPrompt_) onPrompt_();
-            if (answers_.empty()) return (flags & MB_YESNO) ? IDYES : IDOK;
-            const int a = answers_.front();
-            answers_.pop_front();
-            return a;
+            return Record(text, title, flags);
         };
         hooks.EndProgram = [] {};
         hooks.ProgramFolder = [folder] { return Widen(folder); };
@@ -136,22 +129,12 @@ protected:
     }
 
     // The texts shown, each checked to carry the tool's title.
-    std::vector<std::wstring> Texts() const {
-        std::vector<std::wstring> texts;
-        for (const Shown& s : shown_) {
-            EXPECT_EQ(L"Quillboxrestor", s.title);
-            texts.push_back(s.text);
-        }
-        return texts;
-    }
+    std::vector<std::wstring> Texts() const { return TextsTitled(L"Quillboxrestor"); }
 
     ScratchDir dir_;
     profiletest::SavedTree accounts_, wab_;
     std::string store_, wabFile_;
     std::unique_ptr<restoretool::FormOLr> form_;
-    std::vector<Shown> shown_;
-    std::deque<int> answers_;
-    std::function<void()> onPrompt_;
 };
 
 }  // namespace tooltest
