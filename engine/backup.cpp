@@ -1,13 +1,15 @@
 // The backup procedure, step by step. Every step that fails shows the catch-all message and the
-// backup goes on with the step that would have come next. The earlier backup's files are moved
-// aside rather than overwritten or deleted, and put back when any step failed, so a backup that
-// fails (a full or read-only medium, a locked file, a store that vanished) never costs the
-// backup that was there.
+// backup goes on with the step that would have come next. Over an earlier backup, the earlier
+// files are set aside rather than overwritten or deleted (KeptFiles); they come back only when
+// the new backup could not restore the mail: its settings file, information file or store
+// archive failed. A failed address book archive leaves the new backup standing, and the
+// information file then says it holds no address book.
 #include "engine/backup.h"
 
 #include "engine/backup_info.h"
 #include "engine/engine_error.h"
 #include "engine/ext_win.h"
+#include "engine/kept_files.h"
 #include "platform/ansi.h"
 #include "platform/find_handle.h"
 #include "platform/handle.h"
@@ -26,7 +28,6 @@ constexpr wchar_t kSettingsHeader[] = L"REGEDIT4 ";
 constexpr wchar_t kIdentityExport[] = L"OLbk01.reg";
 constexpr wchar_t kAccountExport[] = L"OLbk02.reg";
 constexpr wchar_t kAccountKey[] = L"Software\\Microsoft\\Internet Account Manager";
-constexpr wchar_t kAsideSuffix[] = L".qbkeep";
 
 [[noreturn]] void Fail(const char* what, DWORD code = GetLastError()) {
     throw EngineError(std::string(what) + " (error " + std::to_string(code) + ")");
@@ -88,6 +89,10 @@ private:
     std::vector<platform::Handle> open_;
 };
 
+// Whether a failed step costs the new backup its worth: a settings file, information file or
+// store archive that is not whole cannot restore the mail, so the earlier backup comes back.
+enum class Harm { kBackup, kPart };
+
 class Backup {
 public:
     Backup(BackupWindow& window, const Prompt& prompt) : w_(window), prompt_(prompt) {}
@@ -96,26 +101,25 @@ public:
     }
 
 private:
-    // The procedure's steps; false when the user declined to overwrite (nothing was touched).
+    // The procedure's steps; false when it ended early (the user declined to overwrite, or a
+    // cut-off backup's files could not be put in order), before anything was written.
     bool Steps();
-    // Deletes the earlier files moved aside, or, when a step failed, puts them back in place of
-    // what this backup wrote.
+    // Removes the earlier files set aside, or, when the new backup cannot restore the mail,
+    // puts them back in place of what this backup wrote.
     void Finish();
-    // Moves an earlier backup's file aside, to be put back should the backup fail.
-    void KeepEarlier(const std::wstring& path) {
-        const std::wstring aside = path + kAsideSuffix;
-        if (!MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING)) Fail("cannot move a file aside");
-        kept_.push_back({path, aside});
+    // Sets an earlier backup's file aside (or marks it new) before its step writes it.
+    void SetAside(const std::wstring& folder, const wchar_t* name) {
+        if (protect_) kept_.SetAside(folder + L"\\" + name, HoldsFile(folder, name));
     }
 
     // Runs one step; on any failure shows the catch-all message and returns false.
     template <class F>
-    bool Step(F&& step) {
+    bool Step(F&& step, Harm harm = Harm::kBackup) {
         try {
             step();
             return true;
         } catch (const std::exception&) {
-            failed_ = true;
+            if (harm == Harm::kBackup) broken_ = true;
             prompt_(w_.PromptOwner(), kStepFailed, w_.ProgramTitle(), MB_OK);
             return false;
         }
@@ -125,41 +129,46 @@ private:
     void Export(const wchar_t* file, const std::wstring& keyPath) {
         if (DWORD e = RegIO::ExportRegKey(InB(file), platform::kHkeyCurrentUser, keyPath)) Fail("export", e);
     }
-    void WriteInfoLine(HANDLE info, const std::wstring& line) {
-        bool exact = true;
-        files_.Write(info, InfoLineBytes(line, exact));
-        // Written as the code page holds it; the user is told the line is not exact.
-        if (!exact) Fail("a character the code page cannot hold", ERROR_NO_UNICODE_TRANSLATION);
+    // One line of the information file. A line the code page cannot hold is written as it can
+    // and fails the step; `needed` says whether a restore relies on the line being exact.
+    bool WriteInfoLine(HANDLE info, const std::wstring& line, bool needed = true) {
+        return Step(
+            [&] {
+                bool exact = true;
+                const std::string bytes = InfoLineBytes(line, exact);
+                files_.Write(info, bytes);
+                infoSize_ += bytes.size();
+                if (!exact) Fail("a character the code page cannot hold", ERROR_NO_UNICODE_TRANSLATION);
+            },
+            needed ? Harm::kBackup : Harm::kPart);
+    }
+    // The information file's last line says "Addressbook=0" instead: no WAB.lzh was made.
+    void UnclaimAddressBook(const std::wstring& infoPath) {
+        platform::Handle h(CreateFileW(infoPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.valid()) Fail("cannot open the information file");
+        if (SetFilePointer(h.get(), static_cast<LONG>(bookLineAt_), nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+            Fail("cannot seek in the information file");
+        files_.Write(h.get(), platform::ToAnsi(InfoEntry(kInfoAddressBookKey, L"0") + kCrLf));
+        if (!SetEndOfFile(h.get())) Fail("cannot cut the information file");
     }
     static void Archived(int result) {
         if (result != 0) Fail("the archiver made no archive", static_cast<DWORD>(result));
     }
 
-    struct Kept {
-        std::wstring path, aside;
-    };
-
     BackupWindow& w_;
     const Prompt& prompt_;
     OpenFiles files_;
-    bool failed_ = false;
-    std::vector<Kept> kept_;        // earlier files moved aside
-    std::vector<std::wstring> new_;  // backup files that B did not hold in any letter case
+    bool protect_ = false;  // B held an earlier backup's file: each one is set aside before it is written
+    bool broken_ = false;   // a step failed that leaves the new backup unable to restore the mail
+    KeptFiles kept_;
+    std::size_t infoSize_ = 0;    // bytes written to the information file
+    std::size_t bookLineAt_ = 0;  // where its Addressbook line begins
 };
 
 void Backup::Finish() {
     if (kept_.empty()) return;  // no earlier backup: what was made stays, as far as it got
-    const bool putBack = failed_;
-    for (const Kept& k : kept_) {
-        Step([&] {
-            if (!putBack) SetFileAttributesW(k.aside.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only old file
-            const BOOL done = putBack ? MoveFileExW(k.aside.c_str(), k.path.c_str(), MOVEFILE_REPLACE_EXISTING)
-                                      : DeleteFileW(k.aside.c_str());
-            if (!done) Fail("cannot put an earlier file back");
-        });
-    }
-    if (putBack)
-        for (const std::wstring& path : new_) DeleteFileW(path.c_str());  // may never have been made
+    Step([&] { broken_ ? kept_.PutBack() : kept_.Commit(); });
 }
 
 bool Backup::Steps() {
@@ -175,6 +184,9 @@ bool Backup::Steps() {
             if (!CreateDirectoryW(b.c_str(), nullptr)) Fail("cannot create the backup folder");
         });
     } else {
+        // A backup cut off in this folder left files set aside: the earlier backup comes back
+        // (or the committed one stays) before anything is asked or written.
+        if (!Step([&] { KeptFiles::Settle(w_.BackupFolder()); })) return false;
         bool held = true;  // a search that fails counts as an earlier backup
         Step([&] { held = HoldsFile(w_.BackupFolder(), kInfoFileName); });  // 7
         if (held) {
@@ -185,10 +197,16 @@ bool Backup::Steps() {
                 return false;                                                                     // 11
             }
         }
+        for (const wchar_t* name : {kSettingsFileName, kInfoFileName, kStoreArchiveName, kAddressArchiveName}) {
+            bool earlier = true;  // a search that fails counts as an earlier file
+            try {
+                earlier = HoldsFile(w_.BackupFolder(), name);
+            } catch (const std::exception&) {
+            }
+            protect_ = protect_ || earlier;
+        }
     }
     w_.YieldToWindow();                                                 // 12
-    for (const wchar_t* name : {kSettingsFileName, kInfoFileName, kStoreArchiveName, kAddressArchiveName})
-        if (GetFileAttributesW(InB(name).c_str()) == INVALID_FILE_ATTRIBUTES) new_.push_back(InB(name));
     const std::wstring infoFolder = w_.BackupFolder();          // 13
     const std::wstring infoPath = infoFolder + L"\\" + kInfoFileName;
     Step([&] { Export(kIdentityExport, L"Identities\\" + key); });  // 14
@@ -197,7 +215,7 @@ bool Backup::Steps() {
 
     HANDLE settings = INVALID_HANDLE_VALUE;
     Step([&] {                                                                       // 17
-        if (HoldsFile(w_.BackupFolder(), kSettingsFileName)) KeepEarlier(InB(kSettingsFileName));
+        SetAside(w_.BackupFolder(), kSettingsFileName);
         settings = files_.Open(InB(kSettingsFileName));
     });
     Step([&] { w_.SetScratchText(ext_win::ReadTextFile(InB(kIdentityExport))); });  // 18
@@ -208,40 +226,53 @@ bool Backup::Steps() {
         files_.Write(settings, platform::ToAnsi(kSettingsHeader + (kCrLf + combined) + kCrLf));
     });
     files_.CloseAll();                                          // 23
-    Step([&] { DeleteOne(InB(kIdentityExport)); });            // 24
-    Step([&] { DeleteOne(InB(kAccountExport)); });             // 25
+    // The settings file is whole without its two pieces: their removal is no harm to it.
+    Step([&] { DeleteOne(InB(kIdentityExport)); }, Harm::kPart);  // 24
+    Step([&] { DeleteOne(InB(kAccountExport)); }, Harm::kPart);   // 25
 
     const std::wstring oeKey = L"Identities\\" + key + L"\\Software\\Microsoft\\Outlook Express";
     const std::wstring version = Module_ini::RegEnumSubKeys(platform::kHkeyCurrentUser, oeKey, 0);  // 26
     HANDLE info = INVALID_HANDLE_VALUE;
-    Step([&] {                                                  // 27
-        if (HoldsFile(infoFolder, kInfoFileName)) KeepEarlier(infoPath);
+    bool infoWhole = Step([&] {                                 // 27
+        SetAside(infoFolder, kInfoFileName);
         info = files_.Open(infoPath);
     });
-    Step([&] { WriteInfoLine(info, kInfoMarkerLine); });        // 28
-    Step([&] { WriteInfoLine(info, std::wstring(L"[") + kInfoSection + L"]"); });  // 29
-    Step([&] { WriteInfoLine(info, InfoEntry(kInfoDateKey, TodayText())); });     // 30
-    Step([&] { WriteInfoLine(info, InfoEntry(kInfoInstallKey, w_.IdentityKeyCaption())); });  // 31
-    Step([&] {                                                  // 32
-        const std::wstring root =
-            Module_ini::RegReadString(platform::kHkeyCurrentUser, oeKey + L"\\" + version, L"Store Root");
-        WriteInfoLine(info, InfoEntry(kInfoStoreRootKey, root));
-    });
-    Step([&] { WriteInfoLine(info, InfoEntry(kInfoUserIdKey, w_.SelectedIdentityKey())); });  // 33
-    Step([&] { WriteInfoLine(info, InfoEntry(kInfoUserNameKey, w_.IdentityName())); });       // 34
-    Step([&] { WriteInfoLine(info, InfoEntry(kInfoAddressBookKey, std::to_wstring(wanted))); });  // 35
+    // A restore reads the store root and the identity key; the other lines only inform.
+    infoWhole &= WriteInfoLine(info, kInfoMarkerLine);                                              // 28
+    infoWhole &= WriteInfoLine(info, std::wstring(L"[") + kInfoSection + L"]");                   // 29
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoDateKey, TodayText()), false);                 // 30
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoInstallKey, w_.IdentityKeyCaption()), false);  // 31
+    const std::wstring root =
+        Module_ini::RegReadString(platform::kHkeyCurrentUser, oeKey + L"\\" + version, L"Store Root");
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoStoreRootKey, root));                          // 32
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoUserIdKey, w_.SelectedIdentityKey()));         // 33
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoUserNameKey, w_.IdentityName()), false);       // 34
+    bookLineAt_ = infoSize_;
+    infoWhole &= WriteInfoLine(info, InfoEntry(kInfoAddressBookKey, std::to_wstring(wanted)));     // 35
     files_.CloseAll();                                          // 36
 
-    for (const wchar_t* archive : {kStoreArchiveName, kAddressArchiveName}) {  // 37 to 40
-        bool held = true;  // a search that fails counts as a file to delete
-        Step([&] { held = HoldsFile(w_.BackupFolder(), archive); });
-        if (held) Step([&] { KeepEarlier(InB(archive)); });
-    }
+    // 37 to 40: the earlier archives are set aside, not deleted; an archive whose earlier file
+    // could not be set aside is not made, so the archiver never writes into an earlier one.
+    const bool storeAside = Step([&] { SetAside(w_.BackupFolder(), kStoreArchiveName); });
+    const bool bookAside = Step([&] { SetAside(w_.BackupFolder(), kAddressArchiveName); });
     w_.YieldToWindow();                                                 // 41
-    Step([&] { Archived(ext_win::ArchiveFolder(w_.StoreFolder() + L"\\", InB(kStoreArchiveName))); });  // 42
+    Step([&] {                                                          // 42
+        if (!storeAside) Fail("the earlier store archive is in the way", ERROR_ALREADY_EXISTS);
+        Archived(ext_win::ArchiveFolder(w_.StoreFolder() + L"\\", InB(kStoreArchiveName)));
+    });
     w_.YieldToWindow();                                                 // 43
     if (wanted == 0) return true;                               // 44
-    Step([&] { Archived(ext_win::ArchiveFile(wabFile, InB(kAddressArchiveName))); });  // 45
+    const bool book = Step(                                     // 45
+        [&] {
+            if (!bookAside) Fail("the earlier address book archive is in the way", ERROR_ALREADY_EXISTS);
+            Archived(ext_win::ArchiveFile(wabFile, InB(kAddressArchiveName)));
+        },
+        Harm::kPart);
+    if (!book && bookAside) {
+        // No address book in this backup: neither a half-made archive nor a line that says so.
+        DeleteFileW(InB(kAddressArchiveName).c_str());
+        if (infoWhole) Step([&] { UnclaimAddressBook(infoPath); });
+    }
     return true;                                                // 46
 }
 

@@ -277,6 +277,45 @@ TEST_F(WholeProgram, BackupComesBackThroughBothProgramsAndTheOtherIdentityStaysA
     EXPECT_TRUE(otherFiles == Snapshot(other));
 }
 
+TEST_F(WholeProgram, BackupCutOffWhilePackingLeavesTheEarlierOneForTheNextStart) {
+    ScratchDir dir("e2e-cut");
+    const std::string store = dir.path() + "\\Goro Store", backup = dir.path() + "\\Cut Backup";
+    WriteFiles(Widen(store), {{L"Inbox.dbx", "earlier inbox"}});
+    testsupport::MakeIdentity("{E2E-0004}", "Goro", (store + "\\").c_str());
+    AddAccount();
+    RegisterBook(dir.WriteFile("Goro.wab", "book"));
+    std::string junk(64 << 20, '\0');  // mail that takes a while to pack
+    unsigned seed = 99;
+    for (char& c : junk) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    Files earlier;
+    {
+        Child app(BinFolder() + L"\\Quillbox.exe");
+        HWND main = StartMain(app);
+        ASSERT_NE(nullptr, main);
+        PressBackup(main, backup, true);
+        MessageBoxes first(app.pid(), {});
+        ASSERT_TRUE(first.AnswerUntil([&] { return Exists(backup + "\\WAB.lzh"); }));
+        earlier = Snapshot(backup);
+        WriteFiles(Widen(store), {{L"Inbox.dbx", junk}});
+        // The program ends while it packs the new store over the earlier backup.
+        Click(FindById(main, IDC_COMMAND1));
+        MessageBoxes second(app.pid(), {{L"以前のバックアップが存在します。", IDYES}});
+        ASSERT_TRUE(second.AnswerUntil([&] { return Exists(backup + "\\OL.lzh.qbkeep") && Exists(backup + "\\OL.lzh"); }));
+        app.Kill();
+    }
+    ASSERT_NE(earlier, Snapshot(backup));
+    Child app(BinFolder() + L"\\Quillbox.exe");
+    HWND main = StartMain(app);
+    ASSERT_NE(nullptr, main);
+    PressBackup(main, backup, true);
+    MessageBoxes next(app.pid(), {{L"以前のバックアップが存在します。", IDNO}});
+    ASSERT_TRUE(next.AnswerUntil([&] { return next.shown.size() == 2; }));
+    ExpectShown(next.shown, {L"Quillbox|以前のバックアップが存在します。", L"Quillbox|新しい保存先を指定してください。"});
+    EXPECT_TRUE(earlier == Snapshot(backup)) << Differences(earlier, Snapshot(backup));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, app.WaitExit(10000));
+}
+
 // A host path as the programs under Wine see it: drive Z: is the host's root.
 std::string HostPath(const std::string& unixPath) {
     std::string p = "Z:" + unixPath;
