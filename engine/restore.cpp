@@ -37,34 +37,21 @@ bool PlainFileAt(const std::wstring& path) {
     return find.ok() && (find.data().dwFileAttributes & kNotPlain) == 0;
 }
 
-// Reads the settings file whole before anything is changed. A missing file leaves `error` set
-// for ImportSettings to report, the store still restored; a file that cannot be read or is no
-// settings file stops the restore (false, the user told) before anything changes.
-bool ReadSettings(RestoreWindow& w, const Prompt& prompt, const std::wstring& file, const std::wstring& identity,
-                  RegIO::RegImport& import, DWORD& error) {
-    const std::wstring unchanged = L"\r\n復元を中止しました。メールデータ、設定、アドレス帳は変更されていません。";
-    error = RegIO::ReadRegFile(file, identity, import);
-    if (error == ERROR_FILE_NOT_FOUND) return true;
-    if (error != 0) {
-        Tell(w, prompt, L"設定ファイルを読めませんでした（エラー " + std::to_wstring(error) + L"）。\r\n" +
-                            Quoted(file) + unchanged);
-        return false;
-    }
-    if (!import.hasHeader) {
-        Tell(w, prompt, L"設定ファイルの形式が正しくありません。\r\n" + Quoted(file) + unchanged);
-        return false;
-    }
-    return true;
+// Why the settings file is left out of the restore, or the empty text when it can go in: a file
+// that is missing, cannot be read or is no whole REGEDIT4 file is left out like a missing one.
+// The mail is what the user came for, so it is restored all the same.
+std::wstring SettingsLeftOut(const std::wstring& file, DWORD readError, const RegIO::RegImport& import) {
+    if (readError != 0)
+        return L"設定ファイルを読めませんでした（エラー " + std::to_wstring(readError) + L"）。\r\n" + Quoted(file) +
+               L"\r\nメールアカウントと設定は復元されていません。";
+    if (!import.hasHeader || import.cutShort)
+        return L"設定ファイルの形式が正しくないため、設定を復元しませんでした。\r\n" + Quoted(file) +
+               L"\r\nメールアカウントと設定は変更されていません。";
+    return {};
 }
 
 // Writes the parsed settings into the two trees they may touch, and says what was left out.
-void ImportSettings(RestoreWindow& w, const Prompt& prompt, const std::wstring& file, const RegIO::RegImport& import,
-                    DWORD readError) {
-    if (readError != 0) {
-        Tell(w, prompt, L"設定ファイルを読めませんでした（エラー " + std::to_wstring(readError) + L"）。\r\n" +
-                            Quoted(file) + L"\r\nメールアカウントと設定は復元されていません。");
-        return;
-    }
+void ImportSettings(RestoreWindow& w, const Prompt& prompt, const RegIO::RegImport& import) {
     if (LONG e = RegIO::ApplyRegImport(import))
         Tell(w, prompt, L"設定の一部をレジストリに書き込めませんでした（エラー " + std::to_wstring(e) + L"）。");
     if (import.skippedBlocks || import.skippedLines) {
@@ -189,8 +176,7 @@ void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& opti
     }
     const std::wstring settings = w.BackupDataFolder() + L"\\" + kSettingsFileName;
     RegIO::RegImport import;
-    DWORD settingsError = 0;
-    if (!ReadSettings(w, prompt, settings, w.IdentityId(), import, settingsError)) return;
+    const std::wstring leftOut = SettingsLeftOut(settings, RegIO::ReadRegFile(settings, w.IdentityId(), import), import);
 
     if (const int rc = ext_win::ExtractArchive(storeArchive, folder); rc != 0) {  // 5
         Tell(w, prompt, L"メールデータのアーカイブを展開できなかったため、復元を中止しました（アーカイバの結果 " +
@@ -199,9 +185,11 @@ void DoRestor(RestoreWindow& w, const Prompt& prompt, const RestoreOptions& opti
         return;
     }
     // The settings go in before "Store Root" is written, so that value is the restore's.
-    if (!options.askBeforeSettings ||  // 6
-        prompt(w.PromptOwner(), SettingsQuestion(settings), w.ProgramTitle(), MB_YESNO | MB_DEFBUTTON1) == IDYES)
-        ImportSettings(w, prompt, settings, import, settingsError);
+    if (!leftOut.empty())  // 6
+        Tell(w, prompt, leftOut);
+    else if (!options.askBeforeSettings ||
+             prompt(w.PromptOwner(), SettingsQuestion(settings), w.ProgramTitle(), MB_YESNO | MB_DEFBUTTON1) == IDYES)
+        ImportSettings(w, prompt, import);
 
     const std::wstring wabArchive = w.BackupDataFolder() + L"\\" + kAddressArchiveName;  // 7
     if (PlainFileAt(wabArchive) && w.AddressBookChoice() != 0 &&

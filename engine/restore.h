@@ -53,10 +53,10 @@ struct RestoreOptions {
 std::wstring SettingsQuestion(const std::wstring& settingsFile);
 
 // Runs the restore to its end. Nothing happens while no backup is chosen (an empty target and
-// identity). A target that is no full folder, a settings file that is not one (a missing one
-// only leaves the settings out) and a store archive that is missing or does not unpack stop the
-// restore with a message before anything changes. Throws EngineError when the archiver library
-// is missing.
+// identity). A target that is no full folder and a store archive that is missing or does not
+// unpack stop the restore with a message before anything changes. A settings file that is
+// missing, unreadable or no whole REGEDIT4 file is left out with a message (no question), the
+// mail restored all the same. Throws EngineError when the archiver library is missing.
 void DoRestor(RestoreWindow& window, const Prompt& prompt, const RestoreOptions& options = {});
 
 // What Command2_Click shows for an error DoRestor raised, with the error's own text.

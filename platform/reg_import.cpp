@@ -396,6 +396,7 @@ RegImport ParseRegText(const std::string& text, const std::wstring& identityKey,
     });
     if (r.state == State::kHexMore) ++r.out.skippedLines;  // the file ended inside continued data
     if (!r.out.hasHeader) return RegImport{};
+    r.out.cutShort = r.state == State::kHexMore || !text.ends_with('\n');
     r.out.unescaped = r.unescaped;
     return std::move(r.out);
 }

@@ -10,6 +10,8 @@
 // lines with a trailing \, blanks and tabs around bytes and commas), comments (;), blank
 // lines; CR LF or LF line ends. The first line must be REGEDIT4, optionally followed by blanks
 // or tabs; anything else (a Unicode file, a byte-order mark, "REGEDIT5") refuses the whole file.
+// Every line ends with a line break: a last line without one may be a number or hex list cut
+// short that still reads, so the file is marked cut short (the caller decides).
 //
 // How a file's strings are read is decided once per file. Our exporter writes names and texts
 // escaped (\\ and \"); the program before it wrote them as they are. A file is read as
@@ -42,6 +44,7 @@ inline constexpr std::size_t kNamedSkippedKeys = 8;
 
 struct RegImport {               // a parsed settings file, nothing written yet
     bool hasHeader = false;      // false: refused as a whole
+    bool cutShort = false;       // the text ends inside a line or inside continued hex data
     int skippedBlocks = 0;       // key blocks outside the two trees, deletions, malformed key lines
     std::vector<std::string> skippedKeys;  // the first kNamedSkippedKeys of them, as the file names them
     int skippedLines = 0;        // malformed or skipped value lines inside imported blocks

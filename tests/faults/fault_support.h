@@ -22,6 +22,12 @@ inline void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// "Store Root" as a restore into `store` leaves it: upper-cased, one backslash after.
+inline std::string RestoredRoot(std::string store) {
+    CharUpperBuffA(store.data(), static_cast<DWORD>(store.size()));
+    return "1:" + store + "\\" + '\0';
+}
+
 inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 // Bytes that are no settings, information file or archive: a fixed pseudo-random run.
@@ -31,6 +37,28 @@ inline std::string Junk(std::size_t size) {
     for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 23);
     return bytes;
 }
+
+// Settings files that do not read as a registry file, each made from a good one.
+struct BadSettings {
+    const char* what;
+    std::string (*make)(const std::string& good);
+};
+inline const BadSettings kBadSettings[] = {
+    {"10 MB of junk", [](const std::string&) { return Junk(10 << 20); }},
+    {"cut short inside a line",
+     [](const std::string& good) {
+         std::string cut = good.substr(0, good.size() * 2 / 3);
+         while (cut.ends_with('\n') || cut.ends_with('\r')) cut.pop_back();
+         return cut;
+     }},
+    {"UTF-16 with a byte-order mark",
+     [](const std::string& good) {
+         std::wstring wide(good.size(), L'\0');
+         wide.resize(MultiByteToWideChar(CP_ACP, 0, good.data(), static_cast<int>(good.size()), wide.data(),
+                                         static_cast<int>(wide.size())));
+         return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+     }},
+};
 
 // An archive of the given (member name, data) pairs, names stored as given; the writer itself
 // refuses only empty components, so names that climb out go in as they are.

@@ -1,6 +1,6 @@
 // Restoring from a damaged or hostile backup folder through the main window's "Do": the store,
 // the settings outside the two restored trees and the address book stay as they were, and a
-// message says why.
+// message says why. A settings file that does not read is left out, and the mail comes back.
 #include "tests/faults/fault_support.h"
 #include "tests/mainwindow/backup_fixture.h"
 
@@ -53,8 +53,6 @@ TEST_F(RestoreFaultTest, BadBackupFolderChangesNothingAndSaysWhy) {
         {"device COM1", hostile("Mailing Lists/COM1"), unpack},
         {"file where the store has a folder", archive({{"Inbox.dbx", "from the archive"}, {"Mailing Lists", "x"}}), unpack},
         {"store file open in another program", [](const std::string&) {}, unpack, "Mailing Lists\\ml dev.dbx"},
-        {"settings file of 10 MB junk",
-         [](const std::string& f) { faults::Write(f + "\\OLbk1.reg", faults::Junk(10 << 20)); }, L"設定ファイルの形式"},
         {"information file of binary junk",
          [](const std::string& f) { faults::Write(f + "\\OLdate.bkd", faults::Junk(4096)); }, L"復元先のフォルダー"},
     };
@@ -95,6 +93,41 @@ TEST_F(RestoreFaultTest, BadBackupFolderChangesNothingAndSaysWhy) {
         for (const char* planted : {"qbfault.txt", "Store Folder\\qbfault.txt"})
             EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((dir_.path() + "\\" + planted).c_str())) << planted;
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\qbfault.txt"));
+    }
+}
+
+TEST_F(RestoreFaultTest, SettingsFileThatDoesNotReadIsLeftOutAndTheMailComesBack) {
+    Load();
+    const std::string bk = dir_.path() + "\\bk";
+    BackUp(bk, true);
+    const auto backedUp = Snapshot(store_);
+    const std::string good = ReadBytes(bk + "\\OLbk1.reg");
+    dir_.WriteFile("Store Folder\\Inbox.dbx", "newer mail");
+    testsupport::SetRawValue(idKey, "Username", REG_SZ, std::string("Renamed") + '\0');
+    testsupport::SetRawValue(accountKey + "\\Accounts\\00000001", "Account Name", REG_SZ,
+                             std::string("changed.example.org") + '\0');
+    auto identity = DumpTree(idKey);
+    identity["\\Software\\Microsoft\\Outlook Express\\5.0|Store Root"] = faults::RestoredRoot(store_);
+    const auto accounts = DumpTree(accountKey);
+
+    int n = 0;
+    for (const faults::BadSettings& bad : faults::kBadSettings) {
+        SCOPED_TRACE(bad.what);
+        const std::string folder = dir_.path() + "\\settings" + std::to_string(n++);
+        faults::CopyFolder(bk, folder);
+        faults::Write(folder + "\\OLbk1.reg", bad.make(good));
+        dir_.WriteFile("Store Folder\\Inbox.dbx", "newer mail");
+        chosen_ = Widen(folder + "\\OLdate.bkd");
+        form_->BkDDir_DblClick();
+        shown_.clear();
+        form_->Command2_Click();
+
+        ASSERT_EQ(1u, shown_.size());
+        for (const std::wstring& part : {std::wstring(L"設定ファイルの形式"), std::wstring(L"変更されていません"), Widen(folder + "\\OLbk1.reg")})
+            EXPECT_TRUE(Contains(shown_[0].text, part)) << shown_[0].text;
+        EXPECT_EQ(backedUp, Snapshot(store_));
+        EXPECT_EQ(identity, DumpTree(idKey));
+        EXPECT_EQ(accounts, DumpTree(accountKey));
     }
 }
 

@@ -52,7 +52,8 @@ S Describe(const RegIO::RegImport& r) {
         for (const auto& v : k.values) out += " " + Printable(v.name) + "=" + std::to_string(v.type) + ":" + Printable(v.data);
         out += " ";
     }
-    return out + std::to_string(r.skippedBlocks) + "/" + std::to_string(r.skippedLines) + (r.unescaped ? " U" : "");
+    return out + std::to_string(r.skippedBlocks) + "/" + std::to_string(r.skippedLines) + (r.unescaped ? " U" : "") +
+           (r.cutShort ? " C" : "");
 }
 
 TEST(ParseRegText, Table) {
@@ -93,7 +94,11 @@ TEST(ParseRegText, Table) {
                                "\"f\"=\"x\" junk\r\n\"g\"=dword:123456789\r\n\"h\"=hex(2:00\r\n\"i\"=hex:01,,02\r\n",
          K + "0/10"},
         {"REGEDIT4\r\n" + id + "\"b\"=hex:01,\\\r\n\"c\"=\"x\"\r\n", K + "c=1:x\\x00 0/1"},
-        {"REGEDIT4\r\n" + id + "\"b\"=hex:01,\\\r\n", K + "0/1"},
+        // A text cut short: its last line may still read, as a smaller number or fewer bytes.
+        {"REGEDIT4\r\n" + id + "\"b\"=hex:01,\\\r\n", K + "0/1 C"},
+        {"REGEDIT4\r\n" + id + "\"d\"=dword:0000", K + "d=4:\\x00\\x00\\x00\\x00 0/0 C"},
+        {"REGEDIT4\r\n" + id + "\"b\"=hex:01,02", K + "b=3:\\x01\\x02 0/0 C"},
+        {"REGEDIT4", "0/0 C"},
         {"REGEDIT4\r\nstray\r\n\"x\"=\"y\"\r\n" + id, K + "0/2"},
         // Which keys: the identity's tree and the account tree, whole names only, no empty parts.
         {"REGEDIT4\r\n[-HKEY_CURRENT_USER\\" + kIdKey + "]\r\n\"a\"=\"b\"\r\nbad\r\n"
