@@ -139,6 +139,9 @@ TEST_F(RestoreFaultTest, KeysOutsideTheTwoTreesAreLeftOutAndNamed) {
     const auto accounts = DumpTree(accountKey);
     const auto store = Snapshot(store_);
     const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const testsupport::Planted planted_({{HKEY_LOCAL_MACHINE, "Software\\QbFault", ""},
+                                         {HKEY_CURRENT_USER, run, "QbFault"},
+                                         {HKEY_CURRENT_USER, accountKey + " Evil", ""}});
     const auto runBefore = DumpTree(run);
     // What each planted block must not reach, and how the settings file names it.
     const std::vector<std::pair<std::string, std::string>> planted = {

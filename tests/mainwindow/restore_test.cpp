@@ -69,7 +69,9 @@ TEST_F(RestoreTest, WipedIdentityComesBackWhole) {
         form_->Command2_Click();
 
         EXPECT_EQ((std::vector<std::wstring>{kAddressBookQuestion, kOverwriteAddressBook}), Texts());
-        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), shown_.at(1).flags);  // Enter answers No
+        // Enter answers Yes to restoring the address book, No to overwriting it.
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON1), shown_.at(0).flags);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), shown_.at(1).flags);
         EXPECT_EQ(store, Snapshot(store_));
         EXPECT_EQ(accounts, DumpTree(accountKey));
         auto restored = DumpTree(idKey);

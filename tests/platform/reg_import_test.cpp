@@ -269,6 +269,8 @@ TEST(ParseRegText, ReadsWhatWinesRegeditWrote) {
 TEST(ApplyRegImport, HostileFileChangesNothingOutsideTheTwoTrees) {
     ScratchTree mine(kIdKey), other("Identities\\{QuillboxTest-Other}");
     const S run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const testsupport::Planted planted({{HKEY_CURRENT_USER, run, "QuillboxTestEvil"},
+                                        {HKEY_LOCAL_MACHINE, "Software\\QuillboxTest-Hostile", ""}});
     ASSERT_TRUE(SetRawValue(other.path(), "keep", REG_SZ, S("me\0", 3)));
     ASSERT_TRUE(SetRawValue(mine.path(), "old", REG_SZ, S("stays\0", 6)));
     S blob(4096, '\0');

@@ -66,6 +66,9 @@ TEST_F(RestoreToolTest, AWipedIdentityComesBackWholeFromEitherFormOfSettingsFile
         onPrompt_ = nullptr;
 
         EXPECT_EQ((std::vector<std::wstring>{Question(bk), kAddressBookQuestion, kOverwriteAddressBook}), Texts());
+        // Enter answers Yes to restoring the address book, No to overwriting it.
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON1), shown_.at(1).flags);
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), shown_.at(2).flags);
         EXPECT_EQ(store, Snapshot(store_));
         EXPECT_EQ(accounts, DumpTree(accountKey));
         auto restored = DumpTree(idKey);

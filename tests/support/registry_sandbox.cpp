@@ -42,6 +42,15 @@ ScratchKey::ScratchKey(const std::string& name) : path_("Software\\QuillboxTest\
 
 ScratchKey::~ScratchKey() { DeleteTree(path_); }
 
+void Planted::Remove() const {
+    for (const Item& i : items_) {
+        if (i.value.empty())
+            RegDeleteTreeA(i.root, i.key.c_str());
+        else
+            RegDeleteKeyValueA(i.root, i.key.c_str(), i.value.c_str());
+    }
+}
+
 namespace {
 
 // Deletes what is below `dir`, then `dir`. Each file and folder directly, not through the

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -27,6 +28,26 @@ public:
 
 private:
     std::string path_;
+};
+
+// What a hostile-input test plants outside its own keys, should the code under test let it
+// through: removed when the test starts (left by an earlier run that failed) and when it ends,
+// pass or fail, so one failure does not fail the runs after it.
+class Planted {
+public:
+    struct Item {
+        HKEY root;
+        std::string key;
+        std::string value;  // empty: the key with everything below it
+    };
+    explicit Planted(std::vector<Item> items) : items_(std::move(items)) { Remove(); }
+    ~Planted() { Remove(); }
+    Planted(const Planted&) = delete;
+    Planted& operator=(const Planted&) = delete;
+
+private:
+    void Remove() const;
+    std::vector<Item> items_;
 };
 
 // Removes a folder with everything in it; true when it is gone afterwards.
