@@ -42,7 +42,7 @@ cmake --build "$work/native" --target lha_pack -j2 >/dev/null
 
 if [ ! -d "$corpus" ]; then
   echo "making corpus in $corpus" >&2
-  python3 /work/shared/bench/make_corpus.py "$corpus" --size 200M --seed 1 >/dev/null
+  python3 "$root/../shared/bench/make_corpus.py" "$corpus" --size 200M --seed 1 >/dev/null
 fi
 corpus=$(cd "$corpus" && pwd)
 total=$(find "$corpus" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')

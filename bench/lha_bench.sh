@@ -37,7 +37,7 @@ unpack="$build/lha_unpack"
 
 if [ ! -d "$corpus" ]; then
   echo "making corpus in $corpus" >&2
-  python3 /work/shared/bench/make_corpus.py "$corpus" --size 200M --seed 1 >/dev/null
+  python3 "$here/../../shared/bench/make_corpus.py" "$corpus" --size 200M --seed 1 >/dev/null
 fi
 total=$(find "$corpus" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')
 work="$repo/build/bench/work"
