@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <mutex>
 
 namespace Module_ini {
 namespace {
@@ -15,11 +14,10 @@ using UnlhaProc = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
 
 constexpr DWORD kOutputSize = 1024;
 
-// Resolves Unlha once; a failed attempt is not remembered, so a later call may succeed.
+// Resolves Unlha once; a failed attempt is not remembered, so a later call may succeed. Only the
+// window's thread archives, so the binding needs no lock.
 UnlhaProc Bind() {
-    static std::mutex lock;
     static UnlhaProc proc = nullptr;
-    std::lock_guard<std::mutex> guard(lock);
     if (proc) return proc;
     HMODULE module = LoadLibraryW(L"unlha32.dll");
     if (!module) throw engine::ArchiverUnavailable("unlha32.dll cannot be loaded");

@@ -4,15 +4,14 @@
 #include "writer.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 #include "bit_writer.h"
 #include "crc16.h"
 #include "header_write.h"
+#include "threads.h"
 
 namespace lha {
 
@@ -98,14 +97,14 @@ struct ArchiveWriter::Impl {
     std::size_t maxInFlight;
     std::vector<std::uint8_t> scratch;
 
-    std::mutex mu;
-    std::condition_variable workAvailable, jobDone;
+    Mutex mu;
+    CondVar workAvailable, jobDone;
     std::deque<Job*> pending;  // not yet taken by a worker
     bool stopping = false;
-    std::vector<std::thread> workers;
+    std::vector<Thread> workers;
 
     Impl(SeekableOutput& o, const WriterOptions& options) : out(o), opt(options) {
-        unsigned threads = opt.threads ? opt.threads : std::max(1u, std::thread::hardware_concurrency());
+        unsigned threads = opt.threads ? opt.threads : hardwareThreads();
         if (opt.segmentSize == 0) opt.segmentSize = std::size_t{1} << 20;
         maxInFlight = opt.maxSegmentsInFlight ? opt.maxSegmentsInFlight : 2 * threads + 2;
         end = out.position();
@@ -115,11 +114,11 @@ struct ArchiveWriter::Impl {
 
     ~Impl() {
         {
-            std::lock_guard<std::mutex> lock(mu);
+            std::lock_guard<Mutex> lock(mu);
             stopping = true;
         }
-        workAvailable.notify_all();
-        for (std::thread& t : workers) t.join();
+        workAvailable.notifyAll();
+        for (Thread& t : workers) t.join();
     }
 
     static void compress(SegmentEncoder& enc, Job& job) {
@@ -131,9 +130,9 @@ struct ArchiveWriter::Impl {
 
     void workerLoop() {
         SegmentEncoder enc(opt.method, opt.level);
-        std::unique_lock<std::mutex> lock(mu);
+        std::unique_lock<Mutex> lock(mu);
         for (;;) {
-            workAvailable.wait(lock, [this] { return stopping || !pending.empty(); });
+            workAvailable.wait(mu, [this] { return stopping || !pending.empty(); });
             if (stopping) return;
             Job* job = pending.front();
             pending.pop_front();
@@ -141,7 +140,7 @@ struct ArchiveWriter::Impl {
             compress(enc, *job);
             lock.lock();
             job->done = true;
-            jobDone.notify_all();
+            jobDone.notifyAll();
         }
     }
 
@@ -164,12 +163,12 @@ struct ArchiveWriter::Impl {
         Job* raw = job.get();
         bool compressJob = !raw->member->directory;
         {
-            std::lock_guard<std::mutex> lock(mu);
+            std::lock_guard<Mutex> lock(mu);
             inFlight.push_back(std::move(job));
             if (!compressJob) raw->done = true;
             else if (!workers.empty()) pending.push_back(raw);
         }
-        if (compressJob && !workers.empty()) workAvailable.notify_one();
+        if (compressJob && !workers.empty()) workAvailable.notifyOne();
         while (inFlight.size() > maxInFlight && error == Error::Ok) writeOldest();
     }
 
@@ -187,8 +186,8 @@ struct ArchiveWriter::Impl {
                 job.done = true;
             }
         } else {
-            std::unique_lock<std::mutex> lock(mu);
-            jobDone.wait(lock, [&] { return job.done; });
+            std::lock_guard<Mutex> lock(mu);
+            jobDone.wait(mu, [&] { return job.done; });
         }
         consume(job);
         inFlight.pop_front();

@@ -94,6 +94,7 @@ private:
     COLORREF foreColor_ = CLR_INVALID;
     int mousePointer_ = kPointerDefault;
     int top_ = 0;
+    WNDPROC editProc_ = nullptr;  // a text box's own procedure, under the form's subclass
 };
 
 }  // namespace platform

@@ -195,7 +195,12 @@ void Form::Add(Control& control, const ControlDef& def, Control* container) {
     control.def_ = def;
     control.top_ = def.top;
     controls_[control.hwnd_] = &control;
-    if (def.kind == ControlKind::TextBox) SetWindowSubclass(control.hwnd_, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (def.kind == ControlKind::TextBox) {
+        // A plain window-procedure subclass: the comctl32 calls for it have names only from XP on.
+        SetWindowLongPtrW(control.hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&control));
+        control.editProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(control.hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextBoxProc)));
+    }
     SendMessageW(control.hwnd_, WM_SETFONT,
                  reinterpret_cast<WPARAM>(def.boldGothic ? BoldFont(def.boldPoints10) : font_), FALSE);
     if (def.kind == ControlKind::DropDownList) {
@@ -245,14 +250,15 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return self->HandleMessage(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
-                                   DWORD_PTR form) {
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, TextBoxProc, 1);
-    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_LBUTTONDBLCLK) {
-        auto* self = reinterpret_cast<Form*>(form);
-        if (Control* c = self->FindControl(hwnd)) self->OnDblClick(*c);
+LRESULT CALLBACK Form::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const WNDPROC own = control ? control->editProc_ : reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     }
+    const LRESULT result = CallWindowProcW(own, hwnd, msg, wParam, lParam);
+    if (msg == WM_LBUTTONDBLCLK && control && control->form_) control->form_->OnDblClick(*control);
     return result;
 }
 

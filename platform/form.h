@@ -43,8 +43,7 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR form);
+    static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(HDC dc, HWND child);
     bool OnSetCursor(HWND child);
     HFONT BoldFont(int points10);

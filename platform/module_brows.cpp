@@ -33,15 +33,19 @@ private:
     bool ok_;
 };
 
-// The name of the item's last element as its folder has it on disk; empty on failure.
-std::wstring LeafName(PCIDLIST_ABSOLUTE item) {
+// The item's parsing name as its parent folder gives it: the whole path of a file-system item
+// (`leafOnly` false) or its last element's name on disk (true). Empty for an item outside the
+// file system, or on failure.
+std::wstring ParsingName(PCIDLIST_ABSOLUTE item, bool leafOnly) {
     IShellFolder* folder = nullptr;
     PCUITEMID_CHILD leaf = nullptr;
     if (FAILED(SHBindToParent(item, IID_IShellFolder, reinterpret_cast<void**>(&folder), &leaf))) return {};
     std::wstring name;
+    SFGAOF attributes = SFGAO_FILESYSTEM;
     STRRET text = {};
     PWSTR owned = nullptr;
-    if (SUCCEEDED(folder->GetDisplayNameOf(leaf, SHGDN_INFOLDER | SHGDN_FORPARSING, &text)) &&
+    if (SUCCEEDED(folder->GetAttributesOf(1, &leaf, &attributes)) && (attributes & SFGAO_FILESYSTEM) &&
+        SUCCEEDED(folder->GetDisplayNameOf(leaf, (leafOnly ? SHGDN_INFOLDER : SHGDN_NORMAL) | SHGDN_FORPARSING, &text)) &&
         SUCCEEDED(StrRetToStrW(&text, leaf, &owned))) {
         name = owned;
         CoTaskMemFree(owned);
@@ -54,15 +58,12 @@ std::wstring LeafName(PCIDLIST_ABSOLUTE item) {
 // path it assembles at 260 characters, whatever buffer it is given, so a path of that length
 // is rebuilt from its parent's path and its own name.
 std::wstring FileSystemPath(PCIDLIST_ABSOLUTE item) {
-    PWSTR name = nullptr;
-    if (FAILED(SHGetNameFromIDList(item, SIGDN_FILESYSPATH, &name)) || !name) return {};
-    std::wstring path = name;
-    CoTaskMemFree(name);
+    std::wstring path = ParsingName(item, false);
     if (path.size() < MAX_PATH - 1) return path;
     PIDLIST_ABSOLUTE parent = ILClone(item);
     if (parent && ILRemoveLastID(parent)) {
         const std::wstring head = FileSystemPath(parent);
-        const std::wstring leaf = LeafName(item);
+        const std::wstring leaf = ParsingName(item, true);
         if (!head.empty() && !leaf.empty()) path = head + (head.back() == L'\\' ? L"" : L"\\") + leaf;
     }
     ILFree(parent);

@@ -2,6 +2,7 @@
 
 #include "platform/ansi.h"
 #include "platform/handle.h"
+#include "platform/ordinal.h"
 
 #include <optional>
 #include <string_view>
@@ -244,11 +245,9 @@ bool IsUnescapedFile(string_view text, const platform::LeadBytes& lead) {
 
 // ---- key lines ----
 
-// Wide text compared as the registry compares names: ordinally, without regard to case.
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
+// Names compared as the registry compares them, but for case outside ASCII: a name that differs
+// from a tree's only there counts as outside it and is left out, never written elsewhere.
+bool SameName(std::wstring_view a, std::wstring_view b) { return platform::CompareOrdinalNoCase(a, b) == 0; }
 
 // `path` is `tree` itself or a key below it. An empty component anywhere refuses the path,
 // so "Identities\\{id}" or "Identities\{id}X" never pass for "Identities\{id}".

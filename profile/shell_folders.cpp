@@ -11,10 +11,8 @@
 namespace Getsplfol_mod {
 namespace {
 
-// A path is received whole however long it is, never cut: a cut or missing profile folder
-// would send store paths to the wrong folder. The wide call takes a buffer size, so the
-// buffer is the longest path the system can name (the shell itself stops at MAX_PATH - 1).
-constexpr DWORD kPathBufferChars = 32768;
+// The shell names a special folder in at most MAX_PATH - 1 characters and fails rather than cut
+// one, so a folder it names is whole: a cut profile folder would send store paths astray.
 
 struct ItemListFree {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
@@ -36,8 +34,8 @@ std::wstring GetSpecialFolderPath(std::int32_t folder) {
     const HRESULT hr = SHGetSpecialFolderLocation(nullptr, folder, &raw);
     const ItemList list(raw);  // freed once the path has been read, whatever happens
     if (hr != S_OK) return {};
-    std::wstring buffer(kPathBufferChars, L'\0');
-    if (!SHGetPathFromIDListEx(list.get(), buffer.data(), kPathBufferChars, GPFIDL_DEFAULT)) return {};
+    std::wstring buffer(MAX_PATH, L'\0');
+    if (!SHGetPathFromIDListW(list.get(), buffer.data())) return {};
     return TrimAtNull(buffer);
 }
 

@@ -4,8 +4,10 @@
 #include "unlha32/win_file.h"
 
 #include "lha/reader.h"
+#include "lha/threads.h"
 #include "lha/writer.h"
 #include "platform/find_handle.h"
+#include "platform/ordinal.h"
 #include "platform/replace_file.h"
 
 #include <windows.h>
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <thread>
 
 namespace unlha {
 namespace {
@@ -155,8 +156,8 @@ lha::MemberInfo InfoFor(const Entry& e, bool keepAttributes) {
 }  // namespace
 
 unsigned WriterThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : n > 8 ? 8 : n;
+    const unsigned n = lha::hardwareThreads();
+    return n > 8 ? 8 : n;
 }
 
 void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
@@ -174,7 +175,7 @@ void RunAdd(const CommandLine& cl, Report& report, ProgressWindow& progress) {
     std::vector<Entry>& entries = gather.entries;
     if (cl.options.sorted)
         std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-            return CompareStringOrdinal(a.relative.c_str(), -1, b.relative.c_str(), -1, TRUE) == CSTR_LESS_THAN;
+            return platform::CompareOrdinalNoCase(a.relative, b.relative) < 0;
         });
     // A name given twice is stored once, the later source winning.
     std::map<std::wstring, std::size_t> byName;

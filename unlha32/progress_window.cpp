@@ -19,12 +19,10 @@ constexpr wchar_t kClass[] = L"QuillboxUnlhaProgress";
 constexpr DWORD kRepaintMs = 50;
 constexpr int kBarRange = 1000;
 
-HINSTANCE ThisModule() {
-    HMODULE m = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &m);
-    return m;
-}
+// The linker's symbol at this module's own base: the DLL's instance, with no call that older
+// systems lack.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
 bool RegisterOnce(HINSTANCE inst) {
     WNDCLASSEXW wc{};

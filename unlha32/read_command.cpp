@@ -4,20 +4,18 @@
 #include "unlha32/win_file.h"
 
 #include "lha/reader.h"
+#include "lha/threads.h"
 #include "platform/replace_file.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <vector>
 
 namespace unlha {
@@ -248,8 +246,8 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
                      [&](std::size_t a, std::size_t b) { return at[a].compressedSize > at[b].compressedSize; });
 
     std::atomic<std::size_t> next{0};
-    std::mutex lock;
-    std::condition_variable changed;
+    lha::Mutex lock;
+    lha::CondVar changed;
     std::size_t finished = 0;
     std::wstring shown;  // under `lock`
     auto work = [&] {
@@ -272,7 +270,7 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
                     } else {
                         extractor.member(reader, info, [&](const std::wstring& rel, std::uint64_t pos) {
                             done[i].store(pos, std::memory_order_relaxed);
-                            std::lock_guard<std::mutex> g(lock);
+                            std::lock_guard<lha::Mutex> g(lock);
                             shown = rel;
                         }, o);
                     }
@@ -285,17 +283,17 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
                 o.damaged = o.stop = true;
             }
             done[i].store(at[i].span, std::memory_order_relaxed);
-            std::lock_guard<std::mutex> g(lock);
+            std::lock_guard<lha::Mutex> g(lock);
             ++finished;
-            changed.notify_one();
+            changed.notifyOne();
         }
     };
-    std::vector<std::thread> pool;
+    std::vector<lha::Thread> pool;
     // Joined however this function is left: the threads use its locals.
     struct Joiner {
-        std::vector<std::thread>& pool;
+        std::vector<lha::Thread>& pool;
         ~Joiner() {
-            for (std::thread& t : pool)
+            for (lha::Thread& t : pool)
                 if (t.joinable()) t.join();
         }
     } joiner{pool};
@@ -306,9 +304,9 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
         if (pool.empty()) work();
     }
     {
-        std::unique_lock<std::mutex> g(lock);
+        std::unique_lock<lha::Mutex> g(lock);
         while (finished < n) {
-            changed.wait_for(g, std::chrono::milliseconds(30));
+            changed.waitFor(lock, 30);
             std::uint64_t sum = 0;
             for (std::size_t i = 0; i < n; ++i) sum += done[i].load(std::memory_order_relaxed);
             const std::wstring name = shown;
@@ -317,7 +315,7 @@ Parallel ExtractInParallel(const CommandLine& cl, Extractor& extractor, Report& 
             g.lock();
         }
     }
-    for (std::thread& t : pool) t.join();
+    for (lha::Thread& t : pool) t.join();
     for (Outcome& o : outcomes)
         if (!extractor.add(std::move(o))) return Parallel::Stopped;
     extractor.finish();
