@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <cwchar>
 
 namespace ModuleBrows {
@@ -54,19 +55,50 @@ std::wstring ParsingName(PCIDLIST_ABSOLUTE item, bool leafOnly) {
     return name;
 }
 
+// Item lists copied and shortened by hand: shell32 names ILClone, ILRemoveLastID and ILFree only
+// from XP SP1 on (Windows 2000 exports them by ordinal alone). A list is items of `cb` bytes each,
+// `cb` counting itself, ended by a zero `cb`.
+std::size_t ListBytes(PCUIDLIST_RELATIVE list) {
+    std::size_t size = 0;
+    for (auto* p = reinterpret_cast<const BYTE*>(list); reinterpret_cast<const SHITEMID*>(p)->cb != 0;) {
+        const USHORT cb = reinterpret_cast<const SHITEMID*>(p)->cb;
+        size += cb;
+        p += cb;
+    }
+    return size + sizeof(USHORT);
+}
+
+PIDLIST_ABSOLUTE CopyList(PCIDLIST_ABSOLUTE list) {
+    const std::size_t size = ListBytes(list);
+    auto* copy = static_cast<PIDLIST_ABSOLUTE>(CoTaskMemAlloc(size));
+    if (copy) std::memcpy(copy, list, size);
+    return copy;
+}
+
+// Ends the list before its last item; false when it has none.
+bool DropLastItem(PIDLIST_ABSOLUTE list) {
+    BYTE* last = nullptr;
+    for (auto* p = reinterpret_cast<BYTE*>(list); reinterpret_cast<SHITEMID*>(p)->cb != 0;
+         p += reinterpret_cast<SHITEMID*>(p)->cb)
+        last = p;
+    if (!last) return false;
+    reinterpret_cast<SHITEMID*>(last)->cb = 0;
+    return true;
+}
+
 // The item's file-system path, whole; empty for an item that has none. Wine's shell cuts every
 // path it assembles at 260 characters, whatever buffer it is given, so a path of that length
 // is rebuilt from its parent's path and its own name.
 std::wstring FileSystemPath(PCIDLIST_ABSOLUTE item) {
     std::wstring path = ParsingName(item, false);
     if (path.size() < MAX_PATH - 1) return path;
-    PIDLIST_ABSOLUTE parent = ILClone(item);
-    if (parent && ILRemoveLastID(parent)) {
+    PIDLIST_ABSOLUTE parent = CopyList(item);
+    if (parent && DropLastItem(parent)) {
         const std::wstring head = FileSystemPath(parent);
         const std::wstring leaf = ParsingName(item, true);
         if (!head.empty() && !leaf.empty()) path = head + (head.back() == L'\\' ? L"" : L"\\") + leaf;
     }
-    ILFree(parent);
+    CoTaskMemFree(parent);
     return path;
 }
 
