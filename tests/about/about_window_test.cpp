@@ -1,5 +1,6 @@
 // about1.exe as the ABOUT menu starts it: its window shows what it was given, OK closes it.
 #include "about/res/resource.h"
+#include "tests/support/test_window.h"
 
 #include <windows.h>
 
@@ -18,20 +19,14 @@ std::wstring BinFolder() {
 
 HWND WaitForDialog(DWORD pid) {
     for (int waited = 0; waited < 20000; waited += 50) {
-        struct Search { DWORD pid; HWND found; } s = {pid, nullptr};
-        EnumWindows(
-            [](HWND h, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(h, &owner);
-                wchar_t cls[16] = {};
-                GetClassNameW(h, cls, 16);
-                if (owner != s->pid || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-                s->found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
+        const HWND found = testsupport::FirstTopWindow([pid](HWND h) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(h, &owner);
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            return owner == pid && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h);
+        });
+        if (found) return found;
         Sleep(50);
     }
     return nullptr;

@@ -2,6 +2,8 @@
 // the system's Open dialog, reached only through the window system.
 #pragma once
 
+#include "support/test_window.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -57,18 +59,11 @@ private:
 
 // The first visible top-level window of the process that `match` accepts; null when none.
 inline HWND FindTopWindow(DWORD pid, const std::function<bool(HWND)>& match) {
-    struct Search { DWORD pid; const std::function<bool(HWND)>* match; HWND found; } s = {pid, &match, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(h, &owner);
-            if (owner != s->pid || !IsWindowVisible(h) || !(*s->match)(h)) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return testsupport::FirstTopWindow([&](HWND h) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        return owner == pid && IsWindowVisible(h) && match(h);
+    });
 }
 
 // Polls `ready` every 20 ms; true as soon as it holds, false when `ms` have passed.
@@ -104,17 +99,7 @@ inline HWND WaitForWindow(DWORD pid, const wchar_t* cls, const wchar_t* title, D
 }
 
 inline HWND FindById(HWND root, int id) {
-    struct Search { int id; HWND found; } s = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(h) != s->id) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return testsupport::FirstChild(root, [id](HWND h) { return GetDlgCtrlID(h) == id; });
 }
 
 inline std::wstring TextOf(HWND h) {
@@ -157,16 +142,7 @@ inline HWND FindMessageBox(DWORD pid) {
 
 // The first edit control below `root`, at any depth.
 inline HWND FirstEdit(HWND root) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        root,
-        [](HWND h, LPARAM p) -> BOOL {
-            if (ClassOf(h) != L"Edit") return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return testsupport::FirstChild(root, [](HWND h) { return ClassOf(h) == L"Edit"; });
 }
 
 // Picks `path` in the system's Open dialog of the process: the whole path typed into the file

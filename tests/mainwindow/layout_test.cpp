@@ -1,6 +1,7 @@
 // Every control of the main window, found in the real window at its place, with its caption.
 #include "mainwindow/main_form.h"
 #include "mainwindow/resource.h"
+#include "support/test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -60,17 +61,7 @@ const std::vector<Expected> kLayout = {
 int Px(int twips) { return MulDiv(twips, 96, 1440); }
 
 HWND FindById(HWND root, int id) {
-    struct Search { int id; HWND found; } s = {id, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetDlgCtrlID(h) != s->id) return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return testsupport::FirstChild(root, [id](HWND h) { return GetDlgCtrlID(h) == id; });
 }
 
 std::wstring TextOf(HWND h) {

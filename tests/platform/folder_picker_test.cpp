@@ -1,5 +1,6 @@
 // The folder picker through the system's real dialog: a second thread plays the user, reads
 // what the dialog shows and presses OK or Cancel.
+#include "lha/threads.h"
 #include "platform/module_brows.h"
 #include "support/registry_sandbox.h"
 #include "support/test_window.h"
@@ -9,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -25,18 +25,11 @@ struct Seen {
 };
 
 HWND FindPicker(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND h, LPARAM p) -> BOOL {
-            wchar_t cls[16] = {};
-            GetClassNameW(h, cls, 16);
-            if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h)) return TRUE;
-            *reinterpret_cast<HWND*>(p) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return testsupport::FirstThreadWindow(thread, [](HWND h) {
+        wchar_t cls[16] = {};
+        GetClassNameW(h, cls, 16);
+        return lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h);
+    });
 }
 
 std::wstring SelectedItem(HWND picker) {
@@ -79,7 +72,7 @@ void Descend(HWND picker, const std::wstring& child) {
 std::wstring Pick(const std::wstring& initial, int button, Seen& seen, const std::vector<std::wstring>& path = {}) {
     testsupport::TestWindow owner;
     const DWORD self = GetCurrentThreadId();
-    std::thread user([&] {
+    lha::Thread user([&] {
         for (int waited = 0; waited < 10000 && !seen.found; waited += 50) {
             if (HWND picker = FindPicker(self)) {
                 // The picker shows before it has selected the initial folder.
