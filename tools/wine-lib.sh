@@ -10,15 +10,42 @@ qb_wine_env() {
   export WINEDLLOVERRIDES="mscoree=d;mshtml=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 }
 
+# Whether this machine's kernel runs 32-bit (i386) programs: some kernels of our machines refuse
+# them, and there 32-bit Wine must not even be installed (it breaks every wine call). The probe
+# is a 96-byte i386 ELF that exits with 42.
+qb_runs_32bit() {
+  local probe rc=0
+  probe=$(mktemp)
+  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || rc=$?
+  rm -f "$probe"
+  [ "$rc" -eq 42 ]
+}
+
+# What made a prefix: a prefix made before 32-bit Wine was installed fails every program after
+# (kernel32 c0000135), so each prefix is stamped with this and made anew when it changes.
+qb_wine_setup_id() {
+  printf '%s wine32=%s\n' "$(wine64 --version 2>/dev/null || wine --version 2>/dev/null)" \
+    "$(dpkg-query -W -f='${db:Status-Status}:${Version}' wine32:i386 2>/dev/null || echo none)"
+}
+
 # Creates the prefix once (wineboot, fonts, Japanese font substitutes, window frames drawn by
-# Wine since Xvfb has no window manager). Safe when several processes race: one does the work.
+# Wine since Xvfb has no window manager), and anew when the Wine set-up changed. Safe when several
+# processes race: one does the work.
 qb_prefix_init() {
-  local prefix="$1"
-  [ -f "$prefix/.quillbox-ready" ] && return 0
+  local prefix="$1" setup
+  setup=$(qb_wine_setup_id)
+  [ -f "$prefix/.quillbox-ready" ] && [ "$(cat "$prefix/.quillbox-ready")" = "$setup" ] && return 0
   mkdir -p "$(dirname "$prefix")"
   (
     flock 9
-    [ -f "$prefix/.quillbox-ready" ] && exit 0
+    [ -f "$prefix/.quillbox-ready" ] && [ "$(cat "$prefix/.quillbox-ready")" = "$setup" ] && exit 0
+    if [ -e "$prefix" ]; then
+      echo "wine: $prefix was made by another Wine set-up; making it anew" >&2
+      WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+      rm -rf "$prefix"
+    fi
     qb_wine_env "$prefix"
     local saved_display="${DISPLAY-}"
     unset DISPLAY
@@ -39,7 +66,7 @@ qb_prefix_init() {
     (cd / && wine regedit /S "$(winepath -w "$reg")" </dev/null) || echo "regedit failed: $?" >&2
     wineserver -w
     [ -n "$saved_display" ] && export DISPLAY="$saved_display"
-    touch "$prefix/.quillbox-ready"
+    echo "$setup" >"$prefix/.quillbox-ready"
   ) 9>"$prefix.lock"
 }
 
@@ -80,6 +107,21 @@ qb_wine_warm() {
 qb_wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
+}
+
+# Makes the prefix (qb_wine_env) report Windows XP SP3 to 32-bit programs, with the version texts
+# XP holds, as the 32-bit e2e runs do (tests/e2e/reported_windows.h); HKLM in the 32-bit view,
+# which 32-bit programs read.
+qb_report_windows_xp() {
+  local nt='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
+  (cd / && wine reg add 'HKCU\Software\Wine' /v Version /d winxp /reg:32 /f &&
+    wine reg add "$nt" /v ProductName /d 'Microsoft Windows XP' /reg:32 /f &&
+    wine reg add "$nt" /v CurrentVersion /d 5.1 /reg:32 /f &&
+    wine reg add "$nt" /v CurrentBuildNumber /d 2600 /reg:32 /f &&
+    wine reg add "$nt" /v CurrentBuild /d 2600 /reg:32 /f &&
+    wine reg add "$nt" /v CSDVersion /d 'Service Pack 3' /reg:32 /f &&
+    wine reg add 'HKLM\SOFTWARE\Microsoft\Internet Explorer' /v Version /d 6.0.2900.5512 /reg:32 /f) </dev/null >/dev/null
+  wineserver -w
 }
 
 # Seeds the demo's sample identity into a prefix once (see tools/demo's header): PREFIX, a work

@@ -1,5 +1,6 @@
 // The real Quillbox.exe started as a child process and driven through the window system.
 #include "e2e/e2e_support.h"
+#include "e2e/reported_windows.h"
 #include "mainwindow/resource.h"
 #include "support/identities.h"
 #include "support/registry_sandbox.h"
@@ -15,6 +16,9 @@ namespace {
 using testsupport::MakeIdentity;
 using testsupport::ScratchDir;
 using namespace e2e;
+
+// Runs with QB_E2E_WINDOWS set make every program started here see that older system.
+::testing::Environment* const kReportedWindows = ::testing::AddGlobalTestEnvironment(new ReportedWindowsEnvironment);
 
 class QuillboxProcess : public ::testing::Test {
 protected:
@@ -39,6 +43,32 @@ TEST_F(QuillboxProcess, MissingStoreFolderEndsAfterTheMessage) {
     EXPECT_EQ(nullptr, WaitForWindow(app.pid(), nullptr, L"Quillbox Ver2", 2000));
 
     PostMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(0u, app.WaitExit(10000));
+}
+
+std::wstring MachineText(const char* key, const char* name) {
+    char value[256] = {};
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size);
+    return testsupport::Widen(value);
+}
+
+TEST_F(QuillboxProcess, UpperAreaNamesTheSystemItRunsOn) {
+    ScratchDir store("e2e-store");
+    MakeIdentity("{AAAA-1111}", "Taro", store.path().c_str());
+    const char* nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    std::wstring system = MachineText(nt, "ProductName") + L" build " + MachineText(nt, "CurrentBuildNumber");
+    std::wstring ie = MachineText("SOFTWARE\\Microsoft\\Internet Explorer", "Version");
+    if (const OldWindows* w = ReportedWindows()) {
+        EXPECT_EQ(testsupport::Widen(w->product) + L" build " + testsupport::Widen(w->build), system);
+        EXPECT_EQ(testsupport::Widen(w->ie), ie);
+    }
+    Child app(BinFolder() + L"\\Quillbox.exe");
+    HWND main = WaitForWindow(app.pid(), nullptr, L"Quillbox Ver2");
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(system, TextOf(FindById(main, IDC_LABEL1)));
+    EXPECT_EQ(ie, TextOf(FindById(main, IDC_LABEL2)));
+    PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, app.WaitExit(10000));
 }
 
