@@ -2,8 +2,11 @@
 
 #include "engine/backup_info.h"
 #include "engine/engine_error.h"
+#include "platform/find_handle.h"
 
 #include <windows.h>
+
+#include <cwctype>
 
 namespace engine {
 namespace {
@@ -45,9 +48,22 @@ void Drop(const std::wstring& path) {
 
 bool Marked(const std::wstring& path) { return Exists(path + kKeptSuffix) || Exists(path + kNoneSuffix); }
 
+// A half-made archive: our archiver writes an archive as "qbz" + four hex digits + ".tmp" beside
+// it and renames it only when it is whole.
+bool IsHalfMadeArchive(const std::wstring& name) {
+    if (name.size() != 11 || name.compare(0, 3, L"qbz") != 0 || name.compare(7, 4, L".tmp") != 0) return false;
+    for (std::size_t i = 3; i < 7; ++i)
+        if (!std::iswxdigit(name[i])) return false;
+    return true;
+}
+
 }  // namespace
 
 void KeptFiles::Settle(const std::wstring& folder) {
+    platform::FindHandle half(folder + L"\\qbz????.tmp");
+    for (bool more = half.ok(); more; more = half.Next())
+        if (!(half.data().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsHalfMadeArchive(half.data().cFileName))
+            Remove(folder + L"\\" + half.data().cFileName);
     const bool uncommitted = Marked(folder + L"\\" + kSettingsFileName);
     if (uncommitted) {
         for (auto name = std::rbegin(kBackupFiles); name != std::rend(kBackupFiles); ++name) Undo(folder + L"\\" + *name);

@@ -7,7 +7,8 @@
 // commit removes the settings file's marker first; so when markers are found later (the program
 // was ended, the power failed), the settings file's marker tells whether the new backup had been
 // committed: with it, the new files go and the earlier ones come back; without it, only the
-// remaining markers go.
+// remaining markers go. The archive the archiver was writing when the backup was cut off is left
+// under its temporary name ("qbz" and four hex digits, ".tmp"); it goes too.
 #pragma once
 
 #include <string>

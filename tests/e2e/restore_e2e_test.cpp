@@ -300,10 +300,15 @@ TEST_F(WholeProgram, BackupCutOffWhilePackingLeavesTheEarlierOneForTheNextStart)
         // The program ends while it packs the new store over the earlier backup.
         Click(FindById(main, IDC_COMMAND1));
         MessageBoxes second(app.pid(), {{L"以前のバックアップが存在します。", IDYES}});
-        ASSERT_TRUE(second.AnswerUntil([&] { return Exists(backup + "\\OL.lzh.qbkeep") && Exists(backup + "\\OL.lzh"); }));
+        ASSERT_TRUE(second.AnswerUntil([&] {
+            WIN32_FIND_DATAA half;
+            HANDLE found = FindFirstFileA((backup + "\\qbz*.tmp").c_str(), &half);  // OL.lzh being written
+            if (found != INVALID_HANDLE_VALUE) FindClose(found);
+            return found != INVALID_HANDLE_VALUE && Exists(backup + "\\OL.lzh.qbkeep") && !Exists(backup + "\\OL.lzh");
+        }));
         app.Kill();
     }
-    ASSERT_NE(earlier, Snapshot(backup));
+    ASSERT_NE(earlier, Snapshot(backup));  // files set aside, new ones and a half-made archive
     Child app(BinFolder() + L"\\Quillbox.exe");
     HWND main = StartMain(app);
     ASSERT_NE(nullptr, main);

@@ -170,7 +170,7 @@ TEST_F(BackupTest, CutOffBackupIsSettledByTheNextOneIntoItsFolder) {
     };
     const Row rows[] = {
         {"cut off packing the store", true,
-         {{"OLbk1.reg", "new"}, {"OLdate.bkd", "new"}, {"OL.lzh", "half"}, {"OLbk1.reg.qbkeep", "E:OLbk1.reg"},
+         {{"OLbk1.reg", "new"}, {"OLdate.bkd", "new"}, {"qbz1A2B.tmp", "half"}, {"OLbk1.reg.qbkeep", "E:OLbk1.reg"},
           {"OLdate.bkd.qbkeep", "E:OLdate.bkd"}, {"OL.lzh.qbkeep", "E:OL.lzh"}, {"WAB.lzh.qbkeep", "E:WAB.lzh"}},
          true},
         {"cut off between the settings and the information file", true,
