@@ -7,8 +7,9 @@
 # Every backup is checked by a restore or by lhasa, every restored store with `diff -r` against
 # the source; peak memory of Quillbox.exe (its working set, the Linux VmHWM, DLL included) is
 # printed for both. A benchmark, not a test.
-#   bench/store_bench.sh [--runs N] [--corpus DIR] [--no-progress] [--skip-tar]
-# --skip-tar leaves out the tar yardsticks (for the 4 GiB store: see make_big_store.sh).
+#   bench/store_bench.sh [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32]
+# --skip-tar leaves out the tar yardsticks (for the 4 GiB store: see make_big_store.sh); --arch
+# win32 times the 32-bit programs (build/win32), on a machine that runs 32-bit programs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/wine-lib.sh"
@@ -17,22 +18,31 @@ runs=3
 corpus="$root/bench/corpus/c200"
 noprogress=0
 skip_tar=0
+arch=win64
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --corpus) corpus=$2; shift 2 ;;
     --no-progress) noprogress=1; shift ;;
     --skip-tar) skip_tar=1; shift ;;
-    *) echo "usage: $0 [--runs N] [--corpus DIR] [--no-progress] [--skip-tar]" >&2; exit 2 ;;
+    --arch) arch=$2; shift 2 ;;
+    *) echo "usage: $0 [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32]" >&2; exit 2 ;;
   esac
 done
 backup_goal=0.5
 restore_goal=1.0
 
-# The programs as users get them, from the normal build, and the two drivers.
-cmake -S "$root" -B "$root/build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$root/build/win" --target Quillbox unlha32 -j2 >/dev/null
-bin="$root/build/win/bin"
+# The programs as users get them, from the normal build of that architecture, and the two
+# drivers (64-bit: a prefix made with 32-bit Wine runs both).
+case "$arch" in
+  win64) tree="$root/build/win"; toolchain=mingw-w64-x86_64 ;;
+  win32) tree="$root/build/win32"; toolchain=mingw-w64-i686
+    qb_runs_32bit || { echo "store_bench: this machine's kernel runs no 32-bit programs" >&2; exit 1; } ;;
+  *) echo "store_bench: --arch win64 or win32" >&2; exit 2 ;;
+esac
+cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+cmake --build "$tree" --target Quillbox unlha32 -j2 >/dev/null
+bin="$tree/bin"
 work="$root/build/bench-store"
 cmake -S "$root/bench" -B "$work/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
