@@ -4,9 +4,8 @@
 #include "engine/engine_error.h"
 #include "engine/run_unlha.h"
 #include "platform/ansi.h"
+#include "platform/handle.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 
 namespace ext_win {
@@ -41,10 +40,19 @@ int ExtractArchive(const std::wstring& archive, const std::wstring& destination)
 }
 
 std::wstring ReadTextFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) throw engine::TextFileError("cannot open " + platform::ToAnsi(path));
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw engine::TextFileError("cannot read " + platform::ToAnsi(path));
+    // Through the system's file calls, not the C runtime's wide streams: those end in functions
+    // that Windows 98's C runtime lacks (_wfopen works there only through a stub).
+    platform::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) throw engine::TextFileError("cannot open " + platform::ToAnsi(path));
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    do {
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr))
+            throw engine::TextFileError("cannot read " + platform::ToAnsi(path));
+        bytes.append(chunk, got);
+    } while (got > 0);
     if (bytes.empty()) throw engine::TextFileError("empty file " + platform::ToAnsi(path));
     return platform::FromAnsi(bytes);
 }

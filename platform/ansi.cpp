@@ -45,11 +45,17 @@ bool WideToAnsi(const std::wstring& text, std::string& out) {
     if (text.empty()) return true;
     const int size = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr,
-                                      &usedDefault);
+    // No best fit ("Ā" as "A"); 98 and Me do not know the flag and refuse the call, and there the
+    // round trip below catches a best fit.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        n = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, &usedDefault);
+    }
     if (n <= 0 || usedDefault) return false;
     out.resize(static_cast<std::size_t>(n));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr, &usedDefault);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, out.data(), n, nullptr, &usedDefault);
     if (usedDefault) return false;
     // Code pages without a default-char check (UTF-8 ACP): the round trip must be exact.
     std::wstring back;

@@ -223,7 +223,7 @@ Control* Form::FindControl(HWND hwnd) const {
 
 void Form::UpdateToolTip(Control& control) {
     TTTOOLINFOW ti = {};
-    ti.cbSize = sizeof ti;
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;  // the size comctl32 before XP (Windows 2000, 98, Me) accepts
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = hwnd_;
     ti.uId = reinterpret_cast<UINT_PTR>(control.hwnd_);

@@ -1,0 +1,154 @@
+// shell32, comdlg32, version and mpr wide functions over the ANSI ones, and SHBindToParent,
+// which 98's shell32 4.72 lacks.
+#include "compat9x/compat9x.h"
+#include "compat9x/nine.h"
+
+#include <shlobj.h>
+#include <winnetwk.h>
+
+#include <cstring>
+#include <string>
+
+namespace compat9x::nine {
+namespace {
+
+// A filter list: pairs of texts, each ended by a NUL, the whole ended by a second NUL.
+std::string NarrowList(LPCWSTR list) {
+    if (!list) return {};
+    std::string out;
+    for (LPCWSTR p = list; *p; p += lstrlenW(p) + 1) out += Narrow(p) + '\0';
+    return out + '\0';
+}
+
+}  // namespace
+
+BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path) {
+    char narrow[MAX_PATH] = {};
+    if (!SHGetPathFromIDListA(list, narrow)) return FALSE;
+    CopyOut(Widen(narrow), path, MAX_PATH);
+    return TRUE;
+}
+
+DWORD_PTR WINAPI SHGetFileInfoW(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
+    SHFILEINFOA a = {};
+    const std::string narrow = (flags & SHGFI_PIDL) ? std::string() : Narrow(path);
+    const LPCSTR what = (flags & SHGFI_PIDL) ? reinterpret_cast<LPCSTR>(path) : narrow.c_str();
+    const DWORD_PTR result = SHGetFileInfoA(what, attributes, info ? &a : nullptr, info ? sizeof a : 0, flags);
+    if (info && size >= sizeof *info) {
+        info->hIcon = a.hIcon;
+        info->iIcon = a.iIcon;
+        info->dwAttributes = a.dwAttributes;
+        CopyOut(Widen(a.szDisplayName), info->szDisplayName, MAX_PATH);
+        CopyOut(Widen(a.szTypeName), info->szTypeName, 80);
+    }
+    return result;
+}
+
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) {
+    char display[MAX_PATH] = {};
+    const std::string title = Narrow(info->lpszTitle);
+    BROWSEINFOA a = {};
+    a.hwndOwner = info->hwndOwner;
+    a.pidlRoot = info->pidlRoot;
+    a.pszDisplayName = display;
+    a.lpszTitle = info->lpszTitle ? title.c_str() : nullptr;
+    a.ulFlags = info->ulFlags;
+    a.lpfn = info->lpfn;  // its messages come as the ANSI picker sends them; SendMessageW converts replies
+    a.lParam = info->lParam;
+    const PIDLIST_ABSOLUTE picked = SHBrowseForFolderA(&a);
+    if (info->pszDisplayName) CopyOut(Widen(display), info->pszDisplayName, MAX_PATH);
+    info->iImage = a.iImage;
+    return picked;
+}
+
+// The parent folder of a list's last item and that item, as later shell32 versions give them.
+HRESULT WINAPI SHBindToParent(PCIDLIST_ABSOLUTE list, REFIID iid, void** folder, PCUITEMID_CHILD* last) {
+    if (!list || !folder) return E_INVALIDARG;
+    *folder = nullptr;
+    // The last item and how many bytes come before it.
+    const BYTE* start = reinterpret_cast<const BYTE*>(list);
+    const BYTE* lastItem = nullptr;
+    for (const BYTE* p = start; reinterpret_cast<const SHITEMID*>(p)->cb != 0; p += reinterpret_cast<const SHITEMID*>(p)->cb)
+        lastItem = p;
+    IShellFolder* desktop = nullptr;
+    HRESULT hr = SHGetDesktopFolder(&desktop);
+    if (FAILED(hr)) return hr;
+    if (!lastItem || lastItem == start) {
+        hr = desktop->QueryInterface(iid, folder);  // the desktop's own children
+    } else {
+        const std::size_t head = static_cast<std::size_t>(lastItem - start);
+        auto* parent = static_cast<BYTE*>(CoTaskMemAlloc(head + sizeof(USHORT)));
+        if (!parent) {
+            desktop->Release();
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(parent, start, head);
+        std::memset(parent + head, 0, sizeof(USHORT));
+        hr = desktop->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(parent), nullptr, iid, folder);
+        CoTaskMemFree(parent);
+    }
+    desktop->Release();
+    if (SUCCEEDED(hr) && last) *last = reinterpret_cast<PCUITEMID_CHILD>(lastItem ? lastItem : start);
+    return hr;
+}
+
+BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW dialog) {
+    const std::string filter = NarrowList(dialog->lpstrFilter), folder = Narrow(dialog->lpstrInitialDir),
+                      title = Narrow(dialog->lpstrTitle), ext = Narrow(dialog->lpstrDefExt);
+    std::string file = Narrow(dialog->lpstrFile);
+    file.resize(static_cast<std::size_t>(dialog->nMaxFile) * 2 + 1, '\0');  // a wide character is at most two bytes
+    OPENFILENAMEA a = {};
+    a.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the size 98 and Me know
+    a.hwndOwner = dialog->hwndOwner;
+    a.hInstance = dialog->hInstance;
+    a.lpstrFilter = dialog->lpstrFilter ? filter.c_str() : nullptr;
+    a.nFilterIndex = dialog->nFilterIndex;
+    a.lpstrFile = file.data();
+    a.nMaxFile = static_cast<DWORD>(file.size());
+    a.lpstrInitialDir = dialog->lpstrInitialDir ? folder.c_str() : nullptr;
+    a.lpstrTitle = dialog->lpstrTitle ? title.c_str() : nullptr;
+    a.Flags = dialog->Flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE);
+    a.lpstrDefExt = dialog->lpstrDefExt ? ext.c_str() : nullptr;
+    if (!GetOpenFileNameA(&a)) return FALSE;
+    const std::wstring picked = Widen(file.c_str());
+    if (picked.size() + 1 > dialog->nMaxFile) return FALSE;  // never a cut path
+    CopyOut(picked, dialog->lpstrFile, static_cast<int>(dialog->nMaxFile));
+    dialog->nFilterIndex = a.nFilterIndex;
+    const std::size_t slash = picked.find_last_of(L"\\/");
+    const std::size_t dot = picked.find_last_of(L'.');
+    dialog->nFileOffset = static_cast<WORD>(slash == std::wstring::npos ? 0 : slash + 1);
+    dialog->nFileExtension =
+        static_cast<WORD>(dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash) ? 0 : dot + 1);
+    return TRUE;
+}
+
+DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle) {
+    return GetFileVersionInfoSizeA(AnsiArg(file), handle);
+}
+
+BOOL WINAPI GetFileVersionInfoW(LPCWSTR file, DWORD handle, DWORD size, LPVOID data) {
+    return GetFileVersionInfoA(AnsiArg(file), handle, size, data);
+}
+
+// Only the root block (VS_FIXEDFILEINFO) and other binary blocks: their bytes are the same
+// whichever form the block is read in.
+BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT size) {
+    return VerQueryValueA(block, AnsiArg(subBlock), buffer, size);
+}
+
+DWORD WINAPI WNetGetConnectionW(LPCWSTR local, LPWSTR remote, LPDWORD size) {
+    char name[MAX_PATH + 1] = {};
+    DWORD narrowSize = sizeof name;
+    const DWORD rc = WNetGetConnectionA(AnsiArg(local), name, &narrowSize);
+    if (rc == ERROR_MORE_DATA) *size = narrowSize;  // bytes, at least as many as the characters needed
+    if (rc != NO_ERROR) return rc;
+    const std::wstring wide = Widen(name);
+    if (wide.size() + 1 > *size) {
+        *size = static_cast<DWORD>(wide.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    CopyOut(wide, remote, static_cast<int>(*size));
+    return NO_ERROR;
+}
+
+}  // namespace compat9x::nine
