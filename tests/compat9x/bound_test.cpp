@@ -1,0 +1,44 @@
+// The binding of the 32-bit programs: every function it stands in for is one the system exports
+// under that name, and on the NT family a call binds the import to the system's own function.
+#include "compat9x/compat9x.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+extern "C" HMODULE(WINAPI* qb9x_slot_GetModuleHandleW)(LPCWSTR) __asm__("__imp__GetModuleHandleW@4");
+extern "C" BOOL(WINAPI* qb9x_slot_GetFileSizeEx)(HANDLE, PLARGE_INTEGER) __asm__("__imp__GetFileSizeEx@8");
+
+namespace {
+
+TEST(StandInTable, EveryNameIsOneTheSystemExports) {
+    std::set<std::string> seen;
+    for (const compat9x::StandIn& s : compat9x::StandIns()) {
+        SCOPED_TRACE(std::string(s.dll) + "!" + s.name);
+        EXPECT_TRUE(seen.insert(s.name).second) << "listed twice";
+        EXPECT_NE(nullptr, GetProcAddress(LoadLibraryA(s.dll), s.name));
+    }
+    EXPECT_LE(60u, seen.size());
+}
+
+TEST(StandInTable, OnTheNtFamilyTheSystemsOwnFunctionIsCalled) {
+    ASSERT_FALSE(compat9x::OnWin9x());
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    EXPECT_EQ(GetModuleHandleA("kernel32.dll"), kernel);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetModuleHandleW")),
+              reinterpret_cast<void*>(qb9x_slot_GetModuleHandleW));
+    LARGE_INTEGER size = {};
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    HANDLE h = CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(GetFileSizeEx(h, &size));
+    CloseHandle(h);
+    EXPECT_LT(0, size.QuadPart);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetFileSizeEx")),
+              reinterpret_cast<void*>(qb9x_slot_GetFileSizeEx));
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The 9x stand-ins called directly (under Wine they run over the ANSI functions whatever system
+// Wine reports), each judged against what the system's own wide function gives or keeps.
+#include "compat9x/compat9x.h"
+#include "compat9x/nine.h"
+#include "support/registry_sandbox.h"
+#include "support/snapshots.h"
+#include "support/test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace nine = compat9x::nine;
+using testsupport::ScratchDir;
+using testsupport::Widen;
+
+// Text the ANSI code page holds: Japanese under 932, Latin-1 under 1252.
+std::wstring LocalText() { return GetACP() == 932 ? L"受信トレイ 日本" : L"Boîte Größe"; }
+
+// Windows made as the 9x family makes them: ANSI windows.
+HWND AnsiChild(HWND parent, const char* cls, DWORD style) {
+    return CreateWindowExA(0, cls, "", WS_CHILD | style, 0, 0, 200, 100, parent, nullptr, nullptr, nullptr);
+}
+
+TEST(StandIns, MessagesThatCarryTextComeBackWhole) {
+    testsupport::TestWindow owner;
+    const std::wstring text = LocalText();
+    struct Row {
+        const char* what;
+        const char* cls;
+        DWORD style;
+        UINT add, getLength, get;  // add 0: WM_SETTEXT / WM_GETTEXT
+    };
+    const Row rows[] = {
+        {"edit", "EDIT", 0, 0, WM_GETTEXTLENGTH, WM_GETTEXT},
+        {"static", "STATIC", 0, 0, WM_GETTEXTLENGTH, WM_GETTEXT},
+        {"list box", "LISTBOX", 0, LB_ADDSTRING, LB_GETTEXTLEN, LB_GETTEXT},
+        {"owner-drawn list box with strings", "LISTBOX", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, LB_ADDSTRING,
+         LB_GETTEXTLEN, LB_GETTEXT},
+        {"combo box", "COMBOBOX", CBS_DROPDOWNLIST, CB_ADDSTRING, CB_GETLBTEXTLEN, CB_GETLBTEXT},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        HWND box = AnsiChild(owner.hwnd(), r.cls, r.style);
+        ASSERT_NE(nullptr, box);
+        ASSERT_FALSE(IsWindowUnicode(box));
+        const LPARAM in = reinterpret_cast<LPARAM>(text.c_str());
+        if (r.add) {
+            EXPECT_EQ(0, nine::SendMessageW(box, r.add, 0, in));
+        } else {
+            EXPECT_TRUE(nine::SendMessageW(box, WM_SETTEXT, 0, in));
+        }
+        const LRESULT length = nine::SendMessageW(box, r.getLength, 0, 0);
+        EXPECT_EQ(static_cast<LRESULT>(text.size()), length);
+        std::wstring out(text.size() + 8, L'#');
+        const LRESULT got = nine::SendMessageW(box, r.get, r.add ? 0 : out.size(), reinterpret_cast<LPARAM>(out.data()));
+        EXPECT_EQ(static_cast<LRESULT>(text.size()), got);
+        EXPECT_EQ(text, std::wstring(out.c_str()));
+        DestroyWindow(box);
+    }
+    // A list that keeps item data: the "string" is a number and passes untouched.
+    HWND data = AnsiChild(owner.hwnd(), "LISTBOX", LBS_OWNERDRAWFIXED);
+    EXPECT_EQ(0, nine::SendMessageW(data, LB_ADDSTRING, 0, 0x12345678));
+    EXPECT_EQ(0x12345678, SendMessageA(data, LB_GETITEMDATA, 0, 0));
+    DestroyWindow(data);
+}
+
+TEST(StandIns, WindowTextClassesAndToolTips) {
+    testsupport::TestWindow owner;
+    const std::wstring text = LocalText();
+    HWND edit = AnsiChild(owner.hwnd(), "EDIT", 0);
+    EXPECT_TRUE(nine::SetWindowTextW(edit, text.c_str()));
+    EXPECT_EQ(static_cast<int>(text.size()), nine::GetWindowTextLengthW(edit));
+    wchar_t cut[4] = {};
+    EXPECT_EQ(3, nine::GetWindowTextW(edit, cut, 4));  // cut to the buffer, NUL included
+    EXPECT_EQ(text.substr(0, 3), std::wstring(cut));
+    wchar_t cls[16] = {};
+    EXPECT_EQ(4, nine::GetClassNameW(edit, cls, 16));
+    EXPECT_EQ(0, lstrcmpiW(L"Edit", cls));
+
+    HWND tips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, owner.hwnd(), nullptr, nullptr, nullptr);
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = owner.hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = const_cast<LPWSTR>(text.c_str());
+    EXPECT_TRUE(nine::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+    wchar_t shown[80] = {};
+    TTTOOLINFOW probe = tool;
+    probe.lpszText = shown;
+    EXPECT_TRUE(nine::SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)));
+    EXPECT_EQ(text, std::wstring(shown));
+    DestroyWindow(tips);
+    DestroyWindow(edit);
+}
+
+TEST(StandIns, FilesAndFoldersByWideNames) {
+    ScratchDir dir("compat9x");
+    const std::wstring folder = Widen(dir.path()) + L"\\" + LocalText();
+    ASSERT_TRUE(nine::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring file = folder + L"\\" + LocalText() + L".dbx";
+    HANDLE h = nine::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD wrote = 0;
+    WriteFile(h, "12345", 5, &wrote, nullptr);
+    LARGE_INTEGER size = {}, at = {}, to = {};
+    EXPECT_TRUE(nine::GetFileSizeEx(h, &size));
+    EXPECT_EQ(5, size.QuadPart);
+    to.QuadPart = 2;
+    EXPECT_TRUE(nine::SetFilePointerEx(h, to, &at, FILE_BEGIN));
+    EXPECT_EQ(2, at.QuadPart);
+    CloseHandle(h);
+
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), nine::GetFileAttributesW(file.c_str()));
+    WIN32_FIND_DATAW found = {};
+    HANDLE find = nine::FindFirstFileW((folder + L"\\*.dbx").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    EXPECT_EQ(LocalText() + L".dbx", std::wstring(found.cFileName));
+    EXPECT_EQ(5u, found.nFileSizeLow);
+    EXPECT_FALSE(nine::FindNextFileW(find, &found));
+    FindClose(find);
+
+    wchar_t full[MAX_PATH] = {};
+    LPWSTR part = nullptr;
+    EXPECT_EQ(file.size(), nine::GetFullPathNameW(file.c_str(), MAX_PATH, full, &part));
+    EXPECT_EQ(file, std::wstring(full));
+    EXPECT_EQ(LocalText() + L".dbx", std::wstring(part));
+    EXPECT_EQ(file.size() + 1, nine::GetFullPathNameW(file.c_str(), 4, full, nullptr));  // the size it needs
+
+    // A name the code page cannot hold reaches no file, least of all its look-alike.
+    const std::wstring lacking = folder + L"\\Ārvo.dbx", lookAlike = folder + L"\\Arvo.dbx";
+    EXPECT_EQ(INVALID_HANDLE_VALUE, nine::CreateFileW(lacking.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION), GetLastError());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(lookAlike.c_str()));
+    CloseHandle(CreateFileW(lookAlike.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, nine::GetFileAttributesW(lacking.c_str()));
+    EXPECT_FALSE(nine::DeleteFileW(lacking.c_str()));
+    EXPECT_TRUE(nine::DeleteFileW(lookAlike.c_str()));
+
+    EXPECT_TRUE(nine::DeleteFileW(file.c_str()));
+    EXPECT_TRUE(nine::RemoveDirectoryW(folder.c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str()));
+}
+
+// MoveFileEx is a stub on 98 and Me: the stand-in replaces a file only once the new one is in,
+// and keeps the old one when the move fails.
+TEST(StandIns, ReplacingAFileKeepsTheOldOneUntilTheNewOneIsIn) {
+    ScratchDir dir("compat9x-move");
+    const std::wstring base = Widen(dir.path()) + L"\\";
+    auto read = [](const std::wstring& p) { return testsupport::ReadBytes(std::string(p.begin(), p.end())); };
+    struct Row {
+        const char* what;
+        bool sourceThere;
+        DWORD flags;
+        BOOL moved;
+        const char* target;  // what the target holds afterwards
+    };
+    const Row rows[] = {
+        {"replace", true, MOVEFILE_REPLACE_EXISTING, TRUE, "new"},
+        {"no replace asked", true, 0, FALSE, "old"},
+        {"source missing", false, MOVEFILE_REPLACE_EXISTING, FALSE, "old"},
+    };
+    int n = 0;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const std::wstring from = base + L"new" + std::to_wstring(n), to = base + L"target" + std::to_wstring(n++);
+        dir.WriteFile(std::string(to.begin() + base.size(), to.end()), "old");
+        if (r.sourceThere) dir.WriteFile(std::string(from.begin() + base.size(), from.end()), "new");
+        EXPECT_EQ(r.moved, nine::MoveFileExW(from.c_str(), to.c_str(), r.flags));
+        EXPECT_EQ(r.target, read(to));
+    }
+    // Nothing is left beside them: only the targets and the sources that did not move.
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW((base + L"*").c_str(), &f);
+    do {
+        if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(f.cFileName);
+    } while (FindNextFileW(h, &f));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::wstring>{L"new1", L"target0", L"target1", L"target2"}), names);
+}
+
+TEST(StandIns, FontsMetricsAndSystemTextsAsTheWideCallsGiveThem) {
+    LOGFONTW want = {};
+    want.lfHeight = -12;
+    want.lfWeight = FW_BOLD;
+    want.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(want.lfFaceName, L"Tahoma");
+    HFONT font = nine::CreateFontIndirectW(&want);
+    ASSERT_NE(nullptr, font);
+    LOGFONTW got = {};
+    EXPECT_EQ(static_cast<int>(sizeof got), nine::GetObjectW(font, sizeof got, &got));
+    EXPECT_EQ(0, std::memcmp(&want, &got, sizeof got));
+
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW system = {}, ours = {};
+    GetTextMetricsW(dc, &system);
+    EXPECT_TRUE(nine::GetTextMetricsW(dc, &ours));
+    EXPECT_EQ(system.tmHeight, ours.tmHeight);
+    EXPECT_EQ(system.tmAveCharWidth, ours.tmAveCharWidth);
+    EXPECT_EQ(system.tmCharSet, ours.tmCharSet);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+
+    NONCLIENTMETRICSW a = {}, b = {};
+    a.cbSize = b.cbSize = sizeof a;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof a, &a, 0));
+    ASSERT_TRUE(nine::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof b, &b, 0));
+    EXPECT_EQ(std::wstring(a.lfMessageFont.lfFaceName), std::wstring(b.lfMessageFont.lfFaceName));
+    EXPECT_EQ(a.lfCaptionFont.lfHeight, b.lfCaptionFont.lfHeight);
+    EXPECT_EQ(a.iCaptionHeight, b.iCaptionHeight);
+
+    // Letters the code page holds are upper-cased; others stay as they are.
+    std::vector<std::pair<std::wstring, std::wstring>> cases = {{L"abc:\\z", L"ABC:\\Z"}, {L"ā", L"ā"}};
+    if (GetACP() == 932) cases.emplace_back(L"ａ日本", L"Ａ日本");
+    if (GetACP() == 1252) cases.emplace_back(L"éÿ", L"ÉŸ");
+    for (auto& [in, out] : cases) {
+        nine::CharUpperBuffW(in.data(), static_cast<DWORD>(in.size()));
+        EXPECT_EQ(out, in);
+    }
+}
+
+TEST(StandIns, ModuleNamesAndTheParentOfAShellItem) {
+    wchar_t system[MAX_PATH] = {}, ours[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, system, MAX_PATH);
+    EXPECT_EQ(lstrlenW(system), static_cast<int>(nine::GetModuleFileNameW(nullptr, ours, MAX_PATH)));
+    EXPECT_EQ(std::wstring(system), std::wstring(ours));
+    wchar_t cut[5] = {};
+    EXPECT_EQ(5u, nine::GetModuleFileNameW(nullptr, cut, 5));  // as XP: the size, cut and ended
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(std::wstring(system).substr(0, 4), std::wstring(cut));
+    EXPECT_EQ(GetModuleHandleW(L"kernel32.dll"), nine::GetModuleHandleW(L"kernel32.dll"));
+
+    // SHBindToParent, which 98 lacks: the same folder and last item as the system's.
+    CoInitialize(nullptr);
+    PIDLIST_ABSOLUTE windows = nullptr;
+    ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, CSIDL_WINDOWS, &windows));
+    IShellFolder *mine = nullptr, *theirs = nullptr;
+    PCUITEMID_CHILD myLast = nullptr, theirLast = nullptr;
+    ASSERT_EQ(S_OK, nine::SHBindToParent(windows, IID_IShellFolder, reinterpret_cast<void**>(&mine), &myLast));
+    ASSERT_EQ(S_OK, SHBindToParent(windows, IID_IShellFolder, reinterpret_cast<void**>(&theirs), &theirLast));
+    EXPECT_EQ(theirLast, myLast);
+    STRRET a = {}, b = {};
+    mine->GetDisplayNameOf(myLast, SHGDN_FORPARSING, &a);
+    theirs->GetDisplayNameOf(theirLast, SHGDN_FORPARSING, &b);
+    PWSTR sa = nullptr, sb = nullptr;
+    StrRetToStrW(&a, myLast, &sa);
+    StrRetToStrW(&b, theirLast, &sb);
+    EXPECT_EQ(std::wstring(sb), std::wstring(sa));
+    CoTaskMemFree(sa);
+    CoTaskMemFree(sb);
+    mine->Release();
+    theirs->Release();
+    CoTaskMemFree(windows);
+    CoUninitialize();
+}
+
+}  // namespace
