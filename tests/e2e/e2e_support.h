@@ -20,14 +20,19 @@ inline std::wstring BinFolder() {
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-// A child process, ended and closed when the test is done with it.
+// A child process, ended and closed when the test is done with it. With QB_RELAY set, the child
+// runs with Wine's relay trace on: every call between modules, with the process, the address it
+// returns to and where each module was loaded, on the standard error the test itself writes to.
 class Child {
 public:
     explicit Child(const std::wstring& exe) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         std::wstring cmd = L"\"" + exe + L"\"";
+        const bool traced = GetEnvironmentVariableW(L"QB_RELAY", nullptr, 0) != 0;
+        if (traced) SetEnvironmentVariableW(L"WINEDEBUG", L"+pid,+loaddll,+relay");
         started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+        if (traced) SetEnvironmentVariableW(L"WINEDEBUG", L"-all");
     }
     ~Child() {
         if (!started_) return;

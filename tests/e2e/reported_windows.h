@@ -1,6 +1,6 @@
-// The system the programs under test see. With QB_E2E_WINDOWS set to win2k or winxp (the 32-bit
-// suite's extra runs), Wine reports that system to every program started from then on, and the
-// version texts such a system holds replace Wine's own; both are put back afterwards.
+// The system the programs under test see. With QB_E2E_WINDOWS set to win2k, winxp or win98 (the
+// 32-bit suite's extra runs), Wine reports that system to every program started from then on,
+// and the version texts such a system holds replace Wine's own; both are put back afterwards.
 #pragma once
 
 
@@ -15,15 +15,25 @@
 namespace e2e {
 
 struct OldWindows {
-    const char* wineVersion;                             // HKCU\Software\Wine "Version"
-    const char *product, *version, *build, *servicePack;  // HKLM ...\Windows NT\CurrentVersion
+    const char* wineVersion;  // HKCU\Software\Wine "Version"
+    bool nineX;               // the version texts live under ...\Windows\CurrentVersion, not ...\Windows NT
+    const char *product, *version, *build, *servicePack;  // NT: CurrentVersion, CurrentBuildNumber, CSDVersion
+                                                         // 9x: VersionNumber, build unused, SubVersionNumber
     const char* ie;                                      // HKLM ...\Internet Explorer "Version"
+
+    // What the upper area shows for it.
+    std::wstring SystemLine() const {
+        const std::string line = nineX ? std::string(product) + " build " + version + servicePack
+                                       : std::string(product) + " build " + build;
+        return std::wstring(line.begin(), line.end());
+    }
 };
 
 inline const OldWindows* ReportedWindows() {
     static const OldWindows kSystems[] = {
-        {"win2k", "Microsoft Windows 2000", "5.0", "2195", "Service Pack 4", "6.0.2800.1106"},
-        {"winxp", "Microsoft Windows XP", "5.1", "2600", "Service Pack 3", "6.0.2900.5512"},
+        {"win2k", false, "Microsoft Windows 2000", "5.0", "2195", "Service Pack 4", "6.0.2800.1106"},
+        {"winxp", false, "Microsoft Windows XP", "5.1", "2600", "Service Pack 3", "6.0.2900.5512"},
+        {"win98", true, "Microsoft Windows 98", "4.10.2222", "", " A ", "5.00.2614.3500"},
     };
     const char* wanted = std::getenv("QB_E2E_WINDOWS");
     for (const OldWindows& w : kSystems)
@@ -39,12 +49,20 @@ public:
         const OldWindows* w = ReportedWindows();
         ASSERT_NE(nullptr, w) << "QB_E2E_WINDOWS=" << wanted << " is not a system these runs know";
         Set(HKEY_CURRENT_USER, "Software\\Wine", "Version", w->wineVersion);
-        const char* nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-        Set(HKEY_LOCAL_MACHINE, nt, "ProductName", w->product);
-        Set(HKEY_LOCAL_MACHINE, nt, "CurrentVersion", w->version);
-        Set(HKEY_LOCAL_MACHINE, nt, "CurrentBuildNumber", w->build);
-        Set(HKEY_LOCAL_MACHINE, nt, "CurrentBuild", w->build);
-        Set(HKEY_LOCAL_MACHINE, nt, "CSDVersion", w->servicePack);
+        if (w->nineX) {
+            const char* nineX = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+            Set(HKEY_LOCAL_MACHINE, nineX, "ProductName", w->product);
+            Set(HKEY_LOCAL_MACHINE, nineX, "Version", "Windows 98");
+            Set(HKEY_LOCAL_MACHINE, nineX, "VersionNumber", w->version);
+            Set(HKEY_LOCAL_MACHINE, nineX, "SubVersionNumber", w->servicePack);
+        } else {
+            const char* nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+            Set(HKEY_LOCAL_MACHINE, nt, "ProductName", w->product);
+            Set(HKEY_LOCAL_MACHINE, nt, "CurrentVersion", w->version);
+            Set(HKEY_LOCAL_MACHINE, nt, "CurrentBuildNumber", w->build);
+            Set(HKEY_LOCAL_MACHINE, nt, "CurrentBuild", w->build);
+            Set(HKEY_LOCAL_MACHINE, nt, "CSDVersion", w->servicePack);
+        }
         Set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Internet Explorer", "Version", w->ie);
     }
     void TearDown() override {

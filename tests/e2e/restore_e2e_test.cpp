@@ -26,6 +26,7 @@ constexpr int kBkUser = IDC_BKUSER, kCheck1 = IDC_CHECK1, kDo = IDC_COMMAND2;
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,14 @@ std::string Ansi(const std::wstring& w) {
     std::string out(w.size() * 2 + 1, '\0');
     out.resize(WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), out.data(),
                                    static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
+
+// A path in the code page, as the tests hold them, in wide characters (Widen takes ASCII only).
+std::wstring FromCodePage(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                            out.data(), static_cast<int>(out.size()))));
     return out;
 }
 
@@ -127,8 +136,9 @@ protected:
     }
     void TearDown() override { testsupport::RemoveIdentities(); }
 
+    // `path` in the code page, as the tests' other paths.
     void RegisterBook(const std::string& path) {
-        profiletest::SetText(HKEY_CURRENT_USER, L"Software\\Microsoft\\WAB\\WAB4\\Wab File Name", L"", Widen(path));
+        testsupport::SetRawValue("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", REG_SZ, path + kNul);
     }
     void AddAccount() {
         const std::string account = std::string(kAccounts) + "\\Accounts\\00000001";
@@ -187,7 +197,7 @@ protected:
     // loads at start; the rest as on the restore page.
     static std::vector<std::wstring> RestoreWithTool(const std::string& backup, const Saved& s, const wchar_t* user,
                                                      bool addressBook) {
-        const std::wstring folder = Widen(backup);
+        const std::wstring folder = FromCodePage(backup);
         for (const wchar_t* file : {L"\\Quillboxrestor.exe", L"\\unlha32.dll"})
             EXPECT_TRUE(CopyFileW((BinFolder() + file).c_str(), (folder + file).c_str(), FALSE));
         std::vector<std::wstring> shown;
@@ -319,6 +329,63 @@ TEST_F(WholeProgram, BackupCutOffWhilePackingLeavesTheEarlierOneForTheNextStart)
     EXPECT_TRUE(earlier == Snapshot(backup)) << Differences(earlier, Snapshot(backup));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, app.WaitExit(10000));
+}
+
+// On a system whose ANSI code page is Japanese (932), as Outlook Express users in Japan have it: a
+// Japanese identity name, store, backup folder and address book, and the Japanese messages, come
+// through both programs whole. The run as Windows 98 makes every window an ANSI window.
+TEST_F(WholeProgram, JapaneseNamesAndFoldersComeThroughWhole) {
+    if (GetACP() != 932) {
+        ASSERT_EQ(nullptr, std::getenv("QB_E2E_CODEPAGE")) << "this run is meant for code page 932";
+        GTEST_SKIP() << "code page " << GetACP() << ", not 932";
+    }
+    ScratchDir dir("e2e-ja");
+    const std::wstring name = L"山田 太郎";
+    const std::string store = dir.path() + "\\" + Ansi(L"山田のメール"), book = dir.path() + "\\" + Ansi(L"アドレス帳.wab");
+    WriteFiles(testsupport::Widen(dir.path()), {{L"山田のメール\\受信トレイ.dbx", std::string(50000, 'j') + "end"},
+                                                {L"山田のメール\\送信済み アイテム.dbx", "sent"},
+                                                {L"アドレス帳.wab", "book"}});
+    testsupport::MakeIdentity("{E2E-JA01}", Ansi(name).c_str(), (store + "\\").c_str());
+    AddAccount();
+    RegisterBook(book);
+    const Saved yamada = Saved::Of("{E2E-JA01}", store, book);
+    // The program in a Japanese folder: its backup folder, beside it, is one too, and comes
+    // without typing (under Wine, text sent to another process's ANSI window loses its double-byte
+    // characters, which typing on a real 98 does not).
+    const std::wstring tools = testsupport::Widen(dir.path()) + L"\\山田のツール";
+    CreateDirectoryW(tools.c_str(), nullptr);
+    for (const wchar_t* file : {L"\\Quillbox.exe", L"\\unlha32.dll"})
+        ASSERT_TRUE(CopyFileW((BinFolder() + file).c_str(), (tools + file).c_str(), FALSE));
+    const std::string backup = Ansi(tools) + "\\WBbackup";
+    {
+        Child app(tools + L"\\Quillbox.exe");
+        HWND main = StartMain(app);
+        ASSERT_NE(nullptr, main);
+        EXPECT_EQ(name, TextOf(FindById(main, IDC_LABEL8)));
+        EXPECT_EQ(tools + L"\\WBbackup", TextOf(FindById(main, IDC_BKDIR)));
+        HWND box = FindById(main, IDC_ADDRESBOOK);
+        if (!IsTicked(box)) Click(box);
+        ASSERT_TRUE(WaitUntil([&] { return IsTicked(box); }));
+        Click(FindById(main, IDC_COMMAND1));
+        MessageBoxes boxes(app.pid(), {});
+        ASSERT_TRUE(boxes.AnswerUntil([&] { return Exists(backup + "\\WAB.lzh"); }));
+        ExpectShown(boxes.shown, {});
+        // Once more into the same folder: the Japanese question, answered No, and its reply.
+        Click(FindById(main, IDC_COMMAND1));
+        MessageBoxes again(app.pid(), {{L"以前のバックアップが存在します。", IDNO}});
+        ASSERT_TRUE(again.AnswerUntil([&] { return again.shown.size() == 2; }));
+        ExpectShown(again.shown, {L"Quillbox|以前のバックアップが存在します。\r\n上書きしますか。？",
+                                  L"Quillbox|新しい保存先を指定してください。"});
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, app.WaitExit(10000));
+    }
+    const std::string info = ReadBytes(backup + "\\OLdate.bkd");
+    EXPECT_NE(std::string::npos, info.find("\r\nUserName=" + Ansi(name) + "\r\n")) << info;
+    EXPECT_NE(std::string::npos, info.find("\r\nstorroot=" + store + "\\\r\n")) << info;
+    Wipe(yamada);
+    ExpectShown(RestoreWithTool(backup, yamada, name.c_str(), true), kToolRestoreBoxes);
+    yamada.ExpectRestored();
+    for (const wchar_t* file : {L"\\Quillbox.exe", L"\\unlha32.dll"}) DeleteFileW((tools + file).c_str());
 }
 
 // A host path as the programs under Wine see it: drive Z: is the host's root.

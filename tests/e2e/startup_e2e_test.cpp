@@ -56,11 +56,16 @@ std::wstring MachineText(const char* key, const char* name) {
 TEST_F(QuillboxProcess, UpperAreaNamesTheSystemItRunsOn) {
     ScratchDir store("e2e-store");
     MakeIdentity("{AAAA-1111}", "Taro", store.path().c_str());
+    const OldWindows* w = ReportedWindows();
     const char* nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-    std::wstring system = MachineText(nt, "ProductName") + L" build " + MachineText(nt, "CurrentBuildNumber");
-    std::wstring ie = MachineText("SOFTWARE\\Microsoft\\Internet Explorer", "Version");
-    if (const OldWindows* w = ReportedWindows()) {
-        EXPECT_EQ(testsupport::Widen(w->product) + L" build " + testsupport::Widen(w->build), system);
+    const char* nineX = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const std::wstring system =
+        w && w->nineX ? MachineText(nineX, "ProductName") + L" build " + MachineText(nineX, "VersionNumber") +
+                            MachineText(nineX, "SubVersionNumber")
+                      : MachineText(nt, "ProductName") + L" build " + MachineText(nt, "CurrentBuildNumber");
+    const std::wstring ie = MachineText("SOFTWARE\\Microsoft\\Internet Explorer", "Version");
+    if (w) {
+        EXPECT_EQ(w->SystemLine(), system);
         EXPECT_EQ(testsupport::Widen(w->ie), ie);
     }
     Child app(BinFolder() + L"\\Quillbox.exe");
