@@ -3,7 +3,10 @@
 read-me, under one folder, with fixed times, order and attributes so that the same inputs give
 the same bytes. A file that is not there is named on stderr and in the read-me.
 
-usage: make_zip.py ZIP FOLDER VERSION UNIX_TIME BIN FILE...
+usage: make_zip.py [--readme-shift-jis] ZIP FOLDER VERSION UNIX_TIME BIN FILE...
+
+--readme-shift-jis writes the read-me in code page 932 for the zip that Windows 98 and Me users
+unpack: their Notepad reads only the ANSI code page, and the English half is ASCII either way.
 """
 import os
 import sys
@@ -51,9 +54,13 @@ def entry(name, stamp):
 
 
 def main():
-    zip_path, folder, version, stamp, bin_dir = sys.argv[1:6]
+    args = sys.argv[1:]
+    shift_jis = bool(args) and args[0] == "--readme-shift-jis"
+    if shift_jis:
+        args = args[1:]
+    zip_path, folder, version, stamp, bin_dir = args[:5]
     stamp = max(int(stamp), 315532800)  # zip times start in 1980
-    files = sys.argv[6:]
+    files = args[5:]
     missing = [f for f in files if not os.path.isfile(os.path.join(bin_dir, f))]
     for f in missing:
         print(f"package: {f} is missing: not built yet, left out of {os.path.basename(zip_path)}", file=sys.stderr)
@@ -61,8 +68,9 @@ def main():
     missing_en = "".join(f"\n  Note: {f} is not in this package yet.\n" for f in missing)
     readme = (README_JA.format(version=version, missing_ja=missing_ja) + "\n" + "-" * 72 + "\n\n"
               + README_EN.format(version=version, missing_en=missing_en))
-    # Notepad on every Windows reads UTF-8 with its mark and CR LF line ends.
-    readme_bytes = b"\xef\xbb\xbf" + readme.replace("\n", "\r\n").encode("utf-8")
+    # Notepad from Windows 2000 on reads UTF-8 with its mark; CR LF line ends everywhere.
+    readme = readme.replace("\n", "\r\n")
+    readme_bytes = readme.encode("cp932") if shift_jis else b"\xef\xbb\xbf" + readme.encode("utf-8")
 
     tmp = zip_path + ".tmp"
     with zipfile.ZipFile(tmp, "w") as z:

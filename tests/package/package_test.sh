@@ -50,7 +50,11 @@ for unknown in ("<nav", "<section", "<header", "<footer", "<main", "<article", "
                 "min-width", "pre-wrap", "rgba(", "border-radius", "flex", "grid", "::", ":not("):
     if unknown in help_page:
         sys.exit(f"FAIL: the help page uses {unknown!r}, which Internet Explorer 6 does not know")
-readme = z.read(f"{folder}/readme.txt").decode("utf-8-sig")
+# The 32-bit zip's read-me is in code page 932, which 98's and Me's Notepad read; the other's UTF-8.
+raw = z.read(f"{folder}/readme.txt")
+readme = raw.decode("cp932" if path.endswith("-win32.zip") else "utf-8-sig")
+if path.endswith("-win32.zip") == raw.startswith(b"\xef\xbb\xbf") or "アドレス帳" not in readme:
+    sys.exit("FAIL: the read-me is not in its zip's encoding")
 if "not in this package" in readme:
     sys.exit("FAIL: the read-me names a missing file")
 print("package: contents", ", ".join(n.split("/", 1)[1] for n in names))
