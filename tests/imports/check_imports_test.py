@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Tests for check_imports.py on tiny PE32 / PE32+ images built in memory."""
+"""Tests for check_imports.py and check_relay.py on tiny PE32 / PE32+ images built in memory."""
 import contextlib
 import io
 import os
@@ -11,6 +11,7 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check_imports  # noqa: E402
+import check_relay  # noqa: E402
 
 SECTION_RVA, SECTION_RAW = 0x1000, 0x200
 
@@ -57,6 +58,7 @@ def build_pe(imports=(), delayed=(), wide=False, old_style_delay=False):
     else:
         struct.pack_into('<I', optional, 28, image_base)
     dirs = 112 if wide else 96
+    struct.pack_into('<I', optional, 56, 0x10000)  # SizeOfImage
     struct.pack_into('<I', optional, dirs - 4, 16)
     struct.pack_into('<II', optional, dirs + 8, import_dir, 40)
     struct.pack_into('<II', optional, dirs + 13 * 8, delay_dir, 64)
@@ -170,6 +172,44 @@ class CheckImportsTest(unittest.TestCase):
                 self.assertEqual(status, 1)
                 self.assertEqual(len(lines), 1)
                 self.assertTrue(lines[0].startswith('%s: not a PE file: ' % path), lines[0])
+
+
+LOADED = '0020:0024:trace:loaddll:build_module Loaded L"C:\\\\t\\\\Quillbox.exe" at 00400000: native'
+# (what, relay lines after Quillbox.exe is loaded at 0x400000, --expect names, problems printed; [] passes)
+RELAY_ROWS = [
+    ('a call to an export', ['0020:0024:Call KERNEL32.CreateFileA(0) ret=00401000'], [], []),
+    ('a call to a stub', ['0020:0024:Call KERNEL32.CreateFileW(0) ret=00401000'], [],
+     ['quillbox.exe: kernel32.dll!CreateFileW is only a failing stub on testsys']),
+    ('a forwarded call counts as the import', ['0020:0024:Call ntdll.RtlGetTickCount() ret=0040ffff'], [], []),
+    ('calls that return elsewhere are not ours', ['0020:0024:Call KERNEL32.CreateFileA(0) ret=00401000',
+                                                  '0020:0024:Call KERNEL32.CreateFileW(0) ret=00410000',
+                                                  '0030:0034:Call KERNEL32.CreateFileW(0) ret=00401000'], [], []),
+    ('no call of ours', ['0020:0024:Call KERNEL32.CreateFileW(0) ret=7bc00000'], [],
+     ['t.log: no call from our binaries in the trace']),
+    ('an expected binary that made no call', ['0020:0024:Call KERNEL32.CreateFileA(0) ret=00401000'],
+     ['Quillbox.exe', 'unlha32.dll'], ['t.log: no call from unlha32.dll in the trace']),
+]
+
+
+class CheckRelayTest(unittest.TestCase):
+    setUp = CheckImportsTest.setUp
+    write = CheckImportsTest.write
+
+    def test_rows(self):
+        binaries = os.path.join(self.tmp.name, 'bin')
+        os.makedirs(binaries)
+        with open(os.path.join(binaries, 'Quillbox.exe'), 'wb') as handle:
+            handle.write(build_pe([('KERNEL32.dll', ['CreateFileA', 'CreateFileW', 'GetTickCount'])]))
+        for what, lines, expect, problems in RELAY_ROWS:
+            with self.subTest(what=what):
+                log = self.write('t.log', '\n'.join([LOADED] + lines).encode())
+                argv = ['--system', 'testsys', '--exports-dir', self.exports, '--binaries', binaries]
+                out = io.StringIO()
+                with contextlib.redirect_stdout(out):
+                    status = check_relay.main(argv + [a for e in expect for a in ('--expect', e)] + [log])
+                printed = [l.replace(log, 't.log') for l in out.getvalue().splitlines() if ' on testsys:' not in l]
+                self.assertEqual(printed, problems)
+                self.assertEqual(status, 1 if problems else 0)
 
 
 if __name__ == '__main__':

@@ -8,14 +8,14 @@ modules with the process, the function and the address the call returns to, and 
 module was loaded. The calls that return into one of our binaries are checked against the
 system's export lists, as imports are.
 
-    check_relay.py --system win98se --binaries DIR LOG
+    check_relay.py --system win98se --binaries DIR [--expect NAME]... LOG
 
 DIR holds our binaries (their names say which loaded modules are ours, their headers their
 sizes and imports). Wine forwards some exports to other modules (kernel32's
 InitializeCriticalSection runs as ntdll's RtlInitializeCriticalSection, ole32's CoTaskMemFree as
 combase's); such a call counts as the import of that name the binary has. Exit status 0 when
 every call reached a function the system provides, 1 otherwise or when the trace holds no call of
-ours at all.
+ours at all, or none from a binary named with --expect (a scenario that never ran it proves nothing).
 """
 import argparse
 import collections
@@ -81,6 +81,7 @@ def main(argv=None):
     parser.add_argument('--system', required=True)
     parser.add_argument('--binaries', required=True)
     parser.add_argument('--exports-dir', default=check_imports.DEFAULT_EXPORTS)
+    parser.add_argument('--expect', action='append', default=[])
     parser.add_argument('log')
     args = parser.parse_args(argv)
     sizes = {name.lower(): image_size(os.path.join(args.binaries, name))
@@ -90,6 +91,10 @@ def main(argv=None):
         counts = calls_from_ours(handle, sizes)
     if not counts:
         print('%s: no call from our binaries in the trace' % args.log)
+        return 1
+    unseen = sorted({name.lower() for name in args.expect} - {b for b, _, _ in counts})
+    if unseen:
+        print('%s: no call from %s in the trace' % (args.log, ', '.join(unseen)))
         return 1
     data = check_imports.ExportData(args.exports_dir, args.system)
     imports = {}
