@@ -7,9 +7,10 @@
 # Every backup is checked by a restore or by lhasa, every restored store with `diff -r` against
 # the source; peak memory of Quillbox.exe (its working set, the Linux VmHWM, DLL included) is
 # printed for both. A benchmark, not a test.
-#   bench/store_bench.sh [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32]
+#   bench/store_bench.sh [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32|win32-nt]
 # --skip-tar leaves out the tar yardsticks (for the 4 GiB store: see make_big_store.sh); --arch
-# win32 times the 32-bit programs (build/win32), on a machine that runs 32-bit programs.
+# win32 times the 32-bit programs (build/win32), on a machine that runs 32-bit programs; win32-nt
+# the same without the 9x stand-ins (build/win32-nt).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/wine-lib.sh"
@@ -26,7 +27,7 @@ while [ $# -gt 0 ]; do
     --no-progress) noprogress=1; shift ;;
     --skip-tar) skip_tar=1; shift ;;
     --arch) arch=$2; shift 2 ;;
-    *) echo "usage: $0 [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--runs N] [--corpus DIR] [--no-progress] [--skip-tar] [--arch win64|win32|win32-nt]" >&2; exit 2 ;;
   esac
 done
 backup_goal=0.5
@@ -36,11 +37,14 @@ restore_goal=1.0
 # drivers (64-bit: a prefix made with 32-bit Wine runs both).
 case "$arch" in
   win64) tree="$root/build/win"; toolchain=mingw-w64-x86_64 ;;
-  win32) tree="$root/build/win32"; toolchain=mingw-w64-i686
+  win32|win32-nt) tree="$root/build/$arch"; toolchain=mingw-w64-i686
     qb_runs_32bit || { echo "store_bench: this machine's kernel runs no 32-bit programs" >&2; exit 1; } ;;
-  *) echo "store_bench: --arch win64 or win32" >&2; exit 2 ;;
+  *) echo "store_bench: --arch win64, win32 or win32-nt" >&2; exit 2 ;;
 esac
-cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+# win32-nt: the 32-bit programs without the 9x stand-ins, to show what they cost on the NT family.
+stand_ins=ON
+[ "$arch" = win32-nt ] && stand_ins=OFF
+cmake -S "$root" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" -DQB_9X_STAND_INS=$stand_ins >/dev/null
 cmake --build "$tree" --target Quillbox unlha32 -j2 >/dev/null
 bin="$tree/bin"
 work="$root/build/bench-store"
