@@ -33,11 +33,11 @@ struct Listed {
 
 // The function a slot binds to. The caller's last error is kept: a look-up that found nothing
 // must not show in a call that then succeeds.
+// One rule for both kinds of stand-in: the kind is kept in the table for the tests and readers.
 template <class F>
-F Choose(Kind kind, const char* dll, const char* name, F ours) {
+F Choose(const char* dll, const char* name, F ours) {
     const DWORD error = GetLastError();
     F chosen = ours;
-    (void)kind;  // one rule for both kinds; the table keeps it for what a reader needs to know
     if (!compat9x::OnWin9x())
         if (FARPROC system = SystemFunction(dll, name)) chosen = reinterpret_cast<F>(reinterpret_cast<void*>(system));
     SetLastError(error);
@@ -61,7 +61,7 @@ F Store(F* slot, F function) {
             ":\n\tjmp *__imp__" #Name "@" #bytes "\n");                                          \
     extern "C" Ret(WINAPI* qb9x_slot_##Name) Params __asm__("__imp__" #Name "@" #bytes);        \
     static Ret WINAPI qb9x_bind_##Name Params {                                                 \
-        return Store(&qb9x_slot_##Name, Choose(kind, dll, #Name, &compat9x::nine::Name)) Args;  \
+        return Store(&qb9x_slot_##Name, Choose(dll, #Name, &compat9x::nine::Name)) Args;  \
     }                                                                                           \
     Ret(WINAPI* qb9x_slot_##Name) Params = qb9x_bind_##Name;                                     \
     const Listed qb9x_listed_##Name(kind, dll, #Name);

@@ -270,10 +270,10 @@ BOOL WINAPI CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_A
     a.hStdError = startup->hStdError;
     bool exactCommand = true;
     std::string command = Narrow(commandLine, -1, &exactCommand);  // the call may write into it
-    if (!exactCommand || !AnsiArg(application).exact() || !AnsiArg(folder).exact()) return Refused(FALSE);
-    return CreateProcessA(application ? AnsiArg(application).get() : nullptr, commandLine ? command.data() : nullptr,
-                          process, thread, inherit, flags & ~CREATE_UNICODE_ENVIRONMENT, environment,
-                          folder ? AnsiArg(folder).get() : nullptr, &a, info);
+    const AnsiArg program(application), current(folder);
+    if (!exactCommand || !program.exact() || !current.exact()) return Refused(FALSE);
+    return CreateProcessA(program, commandLine ? command.data() : nullptr, process, thread, inherit,
+                          flags & ~CREATE_UNICODE_ENVIRONMENT, environment, current, &a, info);
 }
 
 DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {

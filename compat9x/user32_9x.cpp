@@ -36,25 +36,28 @@ bool KeepsStrings(HWND box, bool combo) {
     return !(style & ownerDrawn) || (style & hasStrings);
 }
 
-// The wide length of an item's text, read through the ANSI message pair.
-LRESULT ItemLength(HWND box, UINT lenMsg, UINT textMsg, WPARAM index) {
-    const LRESULT bytes = SendMessageA(box, lenMsg, index, 0);
-    if (bytes < 0) return bytes;
-    std::string text(static_cast<std::size_t>(bytes) + 1, '\0');
-    const LRESULT got = SendMessageA(box, textMsg, index, reinterpret_cast<LPARAM>(text.data()));
-    return got < 0 ? got : static_cast<LRESULT>(Widen(text.c_str(), static_cast<int>(got)).size());
-}
-
-LRESULT ItemText(HWND box, UINT lenMsg, UINT textMsg, WPARAM index, LPARAM out) {
+// An item's text read through the ANSI message pair: its wide length, or the box's error.
+LRESULT ReadItem(HWND box, UINT lenMsg, UINT textMsg, WPARAM index, std::wstring& wide) {
     const LRESULT bytes = SendMessageA(box, lenMsg, index, 0);
     if (bytes < 0) return bytes;
     std::string text(static_cast<std::size_t>(bytes) + 1, '\0');
     const LRESULT got = SendMessageA(box, textMsg, index, reinterpret_cast<LPARAM>(text.data()));
     if (got < 0) return got;
-    const std::wstring wide = Widen(text.c_str(), static_cast<int>(got));
-    // The caller sized its buffer by the length message, which gave the wide length.
-    CopyOut(wide, reinterpret_cast<LPWSTR>(out), static_cast<int>(wide.size()) + 1);
+    wide = Widen(text.c_str(), static_cast<int>(got));
     return static_cast<LRESULT>(wide.size());
+}
+
+LRESULT ItemLength(HWND box, UINT lenMsg, UINT textMsg, WPARAM index) {
+    std::wstring wide;
+    return ReadItem(box, lenMsg, textMsg, index, wide);
+}
+
+LRESULT ItemText(HWND box, UINT lenMsg, UINT textMsg, WPARAM index, LPARAM out) {
+    std::wstring wide;
+    const LRESULT length = ReadItem(box, lenMsg, textMsg, index, wide);
+    // The caller sized its buffer by the length message, which gave the wide length.
+    if (length >= 0) CopyOut(wide, reinterpret_cast<LPWSTR>(out), static_cast<int>(length) + 1);
+    return length;
 }
 
 // A tool record with its text narrowed; `text` keeps the narrowed text alive.
@@ -76,12 +79,12 @@ TTTOOLINFOA NarrowTool(const TTTOOLINFOW& w, std::string& text) {
     return a;
 }
 
-// The wide length of a window's text, which the ANSI length (in bytes) only bounds.
-LRESULT WindowTextLength(HWND hwnd) {
+// A window's text; its wide length is what the ANSI length (in bytes) only bounds.
+std::wstring WindowText(HWND hwnd) {
     const int bytes = GetWindowTextLengthA(hwnd);
     std::string text(static_cast<std::size_t>(bytes) + 1, '\0');
     const int got = GetWindowTextA(hwnd, text.data(), bytes + 1);
-    return static_cast<LRESULT>(Widen(text.c_str(), got).size());
+    return Widen(text.c_str(), got);
 }
 
 LRESULT SendText(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -181,7 +184,7 @@ LRESULT WINAPI SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                            static_cast<int>(wParam));
         }
         case WM_GETTEXTLENGTH:
-            return WindowTextLength(hwnd);
+            return static_cast<LRESULT>(WindowText(hwnd).size());
         case LB_ADDSTRING:
         case LB_INSERTSTRING:
         case LB_FINDSTRING:
@@ -255,14 +258,9 @@ LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT msg, WPARAM wParam,
 
 BOOL WINAPI SetWindowTextW(HWND hwnd, LPCWSTR text) { return SetWindowTextA(hwnd, AnsiArg(text)); }
 
-int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) {
-    const int bytes = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<std::size_t>(bytes) + 1, '\0');
-    const int got = GetWindowTextA(hwnd, text.data(), bytes + 1);
-    return CopyOut(Widen(text.c_str(), got), buffer, size);
-}
+int WINAPI GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) { return CopyOut(WindowText(hwnd), buffer, size); }
 
-int WINAPI GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(WindowTextLength(hwnd)); }
+int WINAPI GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(WindowText(hwnd).size()); }
 
 BOOL WINAPI SetDlgItemTextW(HWND dialog, int id, LPCWSTR text) { return SetDlgItemTextA(dialog, id, AnsiArg(text)); }
 
