@@ -33,6 +33,10 @@ bool OnWin9x();
 // and `exact`, when given, turns false.
 std::string Narrow(const wchar_t* text, int length = -1, bool* exact = nullptr);
 std::wstring Widen(const char* text, int length = -1);
+// A file or folder name the 9x family hands back. "?" is in no name: it is the code page's mark
+// for a character it lacks. It becomes U+FFFD, which no code page holds, so a later call with
+// the name fails instead of reaching another file ("?" would be a wildcard there).
+std::wstring WidenName(const char* text, int length = -1);
 
 // A wide text argument as an ANSI one: null stays null, and an atom or resource number
 // (MAKEINTRESOURCE, below 0x10000) passes unchanged. exact() tells whether the code page held

@@ -2,7 +2,6 @@
 #include "compat9x/compat9x.h"
 #include "compat9x/nine.h"
 
-#include <cstring>
 #include <string>
 
 namespace compat9x::nine {
@@ -17,11 +16,10 @@ void WidenFindData(const WIN32_FIND_DATAA& a, WIN32_FIND_DATAW& w) {
     w.nFileSizeLow = a.nFileSizeLow;
     w.dwReserved0 = a.dwReserved0;
     w.dwReserved1 = a.dwReserved1;
-    // A long name the code page cannot hold comes with "?" in it, which would be a wildcard in
-    // every later call; the short name 9x keeps for every file names it exactly.
-    const bool lossy = std::strchr(a.cFileName, '?') && a.cAlternateFileName[0];
-    CopyOut(Widen(lossy ? a.cAlternateFileName : a.cFileName), w.cFileName, MAX_PATH);
-    CopyOut(Widen(a.cAlternateFileName), w.cAlternateFileName, 14);
+    // Never the short name in place of a long one the code page cannot hold: an archive would
+    // keep the file under a name it never had.
+    CopyOut(WidenName(a.cFileName), w.cFileName, MAX_PATH);
+    CopyOut(WidenName(a.cAlternateFileName), w.cAlternateFileName, 14);
 }
 
 // A result of `text` in a caller's buffer of `size` characters, as the system's wide calls give

@@ -20,12 +20,46 @@ std::string NarrowList(LPCWSTR list) {
     return out + '\0';
 }
 
+// One node of a 32-bit file's version block: its length in bytes, the length of its value (in
+// characters for text, type 1; in bytes otherwise), its type and a wide key, then the value and
+// the child nodes, each starting at a four-byte boundary.
+struct VersionNode {
+    std::string key;  // the keys are ASCII
+    WORD valueLength = 0, type = 0;
+    const BYTE* value = nullptr;
+    const BYTE* children = nullptr;
+    const BYTE* end = nullptr;
+};
+
+const BYTE* Align4(const BYTE* p) { return reinterpret_cast<const BYTE*>((reinterpret_cast<UINT_PTR>(p) + 3) & ~UINT_PTR{3}); }
+
+// Reads the node at `at` that must end by `limit` (no limit for the root); false when none fits.
+bool ReadVersionNode(const BYTE* at, const BYTE* limit, VersionNode& node) {
+    if (limit && limit - at < 6) return false;
+    const WORD* head = reinterpret_cast<const WORD*>(at);
+    if (head[0] < 6) return false;
+    node.end = at + head[0];
+    if (limit && node.end > limit) return false;
+    node.valueLength = head[1];
+    node.type = head[2];
+    node.key.clear();
+    const wchar_t* key = reinterpret_cast<const wchar_t*>(at + 6);
+    for (; reinterpret_cast<const BYTE*>(key + 1) <= node.end && *key; ++key) node.key += static_cast<char>(*key);
+    if (reinterpret_cast<const BYTE*>(key + 1) > node.end) return false;
+    node.value = Align4(reinterpret_cast<const BYTE*>(key + 1));
+    const std::size_t valueBytes = node.type == 1 ? node.valueLength * sizeof(wchar_t) : node.valueLength;
+    if (node.value + valueBytes > node.end) return false;
+    node.children = Align4(node.value + valueBytes);
+    node.end = Align4(node.end);  // the next sibling starts at a boundary
+    return true;
+}
+
 }  // namespace
 
 BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path) {
     char narrow[MAX_PATH] = {};
     if (!SHGetPathFromIDListA(list, narrow)) return FALSE;
-    CopyOut(Widen(narrow), path, MAX_PATH);
+    CopyOut(WidenName(narrow), path, MAX_PATH);
     return TRUE;
 }
 
@@ -110,7 +144,7 @@ BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW dialog) {
     a.Flags = dialog->Flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE);
     a.lpstrDefExt = dialog->lpstrDefExt ? ext.c_str() : nullptr;
     if (!GetOpenFileNameA(&a)) return FALSE;
-    const std::wstring picked = Widen(file.c_str());
+    const std::wstring picked = WidenName(file.c_str());
     if (picked.size() + 1 > dialog->nMaxFile) return FALSE;  // never a cut path
     CopyOut(picked, dialog->lpstrFile, static_cast<int>(dialog->nMaxFile));
     dialog->nFilterIndex = a.nFilterIndex;
@@ -130,10 +164,33 @@ BOOL WINAPI GetFileVersionInfoW(LPCWSTR file, DWORD handle, DWORD size, LPVOID d
     return GetFileVersionInfoA(AnsiArg(file), handle, size, data);
 }
 
-// Only the root block (VS_FIXEDFILEINFO) and other binary blocks: their bytes are the same
-// whichever form the block is read in.
+// A 32-bit file's version block is wide text already: its nodes are read here, values handed
+// out in place, as the system's own call does. Any other block (a 16-bit file's) goes to the
+// ANSI call, which is right for its binary values only.
 BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT size) {
-    return VerQueryValueA(block, AnsiArg(subBlock), buffer, size);
+    VersionNode node;
+    if (!ReadVersionNode(static_cast<const BYTE*>(block), nullptr, node) || node.key != "VS_VERSION_INFO")
+        return VerQueryValueA(block, AnsiArg(subBlock), buffer, size);
+    for (const wchar_t* p = subBlock ? subBlock : L""; *p;) {
+        while (*p == L'\\') ++p;
+        const wchar_t* stop = p;
+        while (*stop && *stop != L'\\') ++stop;
+        if (stop == p) break;
+        const std::string wanted = Narrow(p, static_cast<int>(stop - p));
+        VersionNode child;
+        bool found = false;
+        for (const BYTE* at = node.children; !found && ReadVersionNode(at, node.end, child); at = child.end)
+            found = lstrcmpiA(child.key.c_str(), wanted.c_str()) == 0;
+        if (!found) {
+            SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+            return FALSE;
+        }
+        node = child;
+        p = stop;
+    }
+    *buffer = const_cast<BYTE*>(node.value);
+    *size = node.valueLength;
+    return node.valueLength != 0 || node.type == 1;
 }
 
 DWORD WINAPI WNetGetConnectionW(LPCWSTR local, LPWSTR remote, LPDWORD size) {

@@ -46,6 +46,13 @@ std::wstring Widen(const char* text, int length) {
     return out;
 }
 
+std::wstring WidenName(const char* text, int length) {
+    std::wstring name = Widen(text, length);
+    for (wchar_t& c : name)
+        if (c == L'?') c = 0xFFFD;
+    return name;
+}
+
 AnsiArg::AnsiArg(const wchar_t* text) {
     if (IS_INTRESOURCE(text)) {
         ptr_ = reinterpret_cast<const char*>(text);

@@ -148,6 +148,20 @@ TEST(StandIns, FilesAndFoldersByWideNames) {
     EXPECT_FALSE(nine::DeleteFileW(lacking.c_str()));
     EXPECT_TRUE(nine::DeleteFileW(lookAlike.c_str()));
 
+    // Listed, such a name (made here by the system's own call) keeps a mark that no code page
+    // holds where the character was: never its short name, and using it reaches no file.
+    const std::wstring foreign = folder + L"\\smile\U0001F600.mbx";
+    CloseHandle(CreateFileW(foreign.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    find = nine::FindFirstFileW((folder + L"\\smile*").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    const std::wstring listed = found.cFileName;
+    EXPECT_EQ(0u, listed.find(L"smile\xFFFD")) << testing::PrintToString(listed);
+    EXPECT_EQ(std::wstring::npos, listed.find(L'?'));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, nine::GetFileAttributesW((folder + L"\\" + listed).c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION), GetLastError());
+    EXPECT_TRUE(DeleteFileW(foreign.c_str()));
+
     EXPECT_TRUE(nine::DeleteFileW(file.c_str()));
     EXPECT_TRUE(nine::RemoveDirectoryW(folder.c_str()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(folder.c_str()));
@@ -231,6 +245,35 @@ TEST(StandIns, FontsMetricsAndSystemTextsAsTheWideCallsGiveThem) {
     for (auto& [in, out] : cases) {
         nine::CharUpperBuffW(in.data(), static_cast<DWORD>(in.size()));
         EXPECT_EQ(out, in);
+    }
+}
+
+// A version block's values as the system's own call gives them: the fixed part, the language
+// list and the texts, which 98 would otherwise give as ANSI bytes.
+TEST(StandIns, VersionValuesOfAFile) {
+    wchar_t dll[MAX_PATH] = {};
+    GetModuleFileNameW(GetModuleHandleW(L"kernel32.dll"), dll, MAX_PATH);
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(dll, &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(dll, 0, static_cast<DWORD>(block.size()), block.data()));
+    WORD* language = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&language), &size));
+    wchar_t texts[64];
+    wsprintfW(texts, L"\\StringFileInfo\\%04x%04x\\", language[0], language[1]);
+    for (const std::wstring& query : {std::wstring(L"\\"), std::wstring(L""), std::wstring(L"\\VarFileInfo\\Translation"),
+                                     texts + std::wstring(L"FileVersion"), texts + std::wstring(L"\\ProductName\\"),
+                                     std::wstring(L"\\stringfileinfo\\") + (texts + 16) + L"CompanyName",
+                                     texts + std::wstring(L"NoSuchValue"), std::wstring(L"\\NoSuchBlock")}) {
+        SCOPED_TRACE(testing::PrintToString(query));
+        void *theirs = nullptr, *mine = nullptr;
+        UINT theirSize = 0, mySize = 0;
+        const BOOL found = VerQueryValueW(block.data(), query.c_str(), &theirs, &theirSize);
+        EXPECT_EQ(found, nine::VerQueryValueW(block.data(), query.c_str(), &mine, &mySize));
+        if (!found) continue;
+        EXPECT_EQ(theirs, mine);
+        EXPECT_EQ(theirSize, mySize);
     }
 }
 
