@@ -32,10 +32,11 @@ qb_wine_setup_id() {
 
 # Creates the prefix once (wineboot, fonts, Japanese font substitutes, window frames drawn by
 # Wine since Xvfb has no window manager), and anew when the Wine set-up changed. Safe when several
-# processes race: one does the work.
+# processes race: one does the work. With QB_PREFIX_WINDOWS=win98 the prefix reports Windows 98 SE
+# to every program, with the version texts 98 SE keeps (as tests/e2e/reported_windows.h sets them).
 qb_prefix_init() {
   local prefix="$1" setup
-  setup=$(qb_wine_setup_id)
+  setup="$(qb_wine_setup_id)${QB_PREFIX_WINDOWS:+ reports=$QB_PREFIX_WINDOWS}"
   [ -f "$prefix/.quillbox-ready" ] && [ "$(cat "$prefix/.quillbox-ready")" = "$setup" ] && return 0
   mkdir -p "$(dirname "$prefix")"
   (
@@ -62,6 +63,13 @@ qb_prefix_init() {
       done
       for n in "MS Gothic" "ＭＳ ゴシック"; do printf '"%s"="IPAGothic"\r\n' "$n"; done
       printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n"Decorated"="N"\r\n\r\n'
+      if [ "${QB_PREFIX_WINDOWS:-}" = win98 ]; then
+        printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="win98"\r\n\r\n'
+        printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n'
+        printf '"ProductName"="Microsoft Windows 98"\r\n"Version"="Windows 98"\r\n'
+        printf '"VersionNumber"="4.10.2222"\r\n"SubVersionNumber"=" A "\r\n\r\n'
+        printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer]\r\n"Version"="5.00.2614.3500"\r\n\r\n'
+      fi
     } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
     (cd / && wine regedit /S "$(winepath -w "$reg")" </dev/null) || echo "regedit failed: $?" >&2
     wineserver -w

@@ -1,6 +1,7 @@
 // The ABOUT menu as the about program receives it: a recording about1.exe lies beside this test.
 #include "mainwindow/main_form.h"
 #include "mainwindow/resource.h"
+#include "tests/support/system_family.h"
 
 #include <gtest/gtest.h>
 
@@ -43,10 +44,12 @@ protected:
 };
 
 TEST_F(AboutMenu, StartsTheAboutProgramWithNameVersionAndDescription) {
-    SendMessageW(form_.hwnd(), WM_COMMAND, IDM_ABOUT, 0);
     // The program's own file name, without folder and extension, comes first.
-    EXPECT_EQ(L"about1.exe about_command_test/2.1.6/ Outlookex5のメールや設定、動作設定 等ユーザーごとにバックアップ復元します。",
-              WaitForRecord(record_, 10000));
+    const std::wstring expected =
+        L"about1.exe about_command_test/2.1.6/ Outlookex5のメールや設定、動作設定 等ユーザーごとにバックアップ復元します。";
+    if (!testsupport::SystemTakes(expected)) GTEST_SKIP() << "a 9x system whose code page lacks the description";
+    SendMessageW(form_.hwnd(), WM_COMMAND, IDM_ABOUT, 0);
+    EXPECT_EQ(expected, WaitForRecord(record_, 10000));
 }
 
 TEST_F(AboutMenu, AMissingAboutProgramIsNotReported) {

@@ -2,6 +2,7 @@
 // identity pick and the END menu as the window system delivers them.
 #include "mainwindow/main_form.h"
 #include "mainwindow/resource.h"
+#include "platform/path_text.h"
 #include "support/identities.h"
 #include "support/registry_sandbox.h"
 #include "support/shell_folder_stand_in.h"
@@ -67,10 +68,13 @@ TEST_F(StartUp, FillsVersionsUserProfileAndPicksTheFirstIdentity) {
     Load();
     ASSERT_NE(nullptr, form_->hwnd());
 
-    const wchar_t* nt = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, nt, L"ProductName") + L" build " +
-                  RegText(HKEY_LOCAL_MACHINE, nt, L"CurrentBuildNumber"),
-              form_->Label1.Caption());
+    // The system line from the texts its family keeps (the 32-bit suite also runs as 98).
+    const bool nt = PathText::IsWindowsNT();
+    const wchar_t* key = nt ? L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion" : L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const std::wstring build = nt ? RegText(HKEY_LOCAL_MACHINE, key, L"CurrentBuildNumber")
+                                  : RegText(HKEY_LOCAL_MACHINE, key, L"VersionNumber") +
+                                        RegText(HKEY_LOCAL_MACHINE, key, L"SubVersionNumber");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, key, L"ProductName") + L" build " + build, form_->Label1.Caption());
     EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", L"Version"),
               form_->Label2.Caption());
     EXPECT_EQ(Widen(std::getenv("USERNAME")), form_->Uname.Caption());

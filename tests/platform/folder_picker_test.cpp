@@ -3,6 +3,7 @@
 #include "lha/threads.h"
 #include "platform/module_brows.h"
 #include "support/registry_sandbox.h"
+#include "support/system_family.h"
 #include "support/test_window.h"
 
 #include <commctrl.h>
@@ -123,10 +124,13 @@ TEST(FolderPicker, OkWithTheInitialFolderGivesItsPath) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.expected));
+        if (!testsupport::SystemTakes(row.expected)) continue;  // no such folder on a 9x system of this code page
         Seen seen;
         EXPECT_EQ(row.expected, Pick(row.initial, IDOK, seen));
         ASSERT_TRUE(seen.found);
-        EXPECT_EQ(ModuleBrows::kPrompt, seen.prompt);
+        if (testsupport::SystemTakes(ModuleBrows::kPrompt)) {
+            EXPECT_EQ(ModuleBrows::kPrompt, seen.prompt);
+        }
         EXPECT_EQ(row.selectedItem, seen.selected);
     }
     RemoveDirectoryW(plain.c_str());
@@ -134,6 +138,7 @@ TEST(FolderPicker, OkWithTheInitialFolderGivesItsPath) {
 }
 
 TEST(FolderPicker, APathLongerThanTheOldBuffersComesBackWhole) {
+    if (testsupport::On9x()) GTEST_SKIP() << "paths stop at MAX_PATH on the 9x family";
     ScratchDir scratch("picker-deep");
     std::vector<std::wstring> made;
     // Just past 260: Wine lists no folder below a path that long, so the tree reaches no deeper.

@@ -2,6 +2,7 @@
 #include "profile/shell_folders.h"
 #include "saved_registry.h"
 #include "support/registry_sandbox.h"
+#include "support/system_family.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,7 @@ protected:
         while (path.size() + 1 < length) {
             const std::size_t segment = std::min<std::size_t>(40, length - path.size() - 1);
             path += L"\\" + std::wstring(segment, static_cast<wchar_t>(L'a' + path.size() % 26));
-            CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+            CreateDirectoryW(testsupport::LongForm(path).c_str(), nullptr);
         }
         return path;
     }
@@ -79,7 +80,7 @@ TEST_F(LocalAppDataRedirect, LongPathsComeBackWhole) {
     for (std::size_t length : {200u, 255u, 256u, 259u}) {
         const std::wstring folder = MakeFolderOfLength(length);
         ASSERT_EQ(length, folder.size());
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((L"\\\\?\\" + folder).c_str()));
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(testsupport::LongForm(folder).c_str()));
         ASSERT_TRUE(userFolder_.Set(folder, REG_EXPAND_SZ));
         EXPECT_EQ(folder, Getsplfol_mod::GetLocalAppDataPath()) << length;
     }

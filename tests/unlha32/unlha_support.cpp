@@ -75,7 +75,11 @@ std::string ReadBytes(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Through kernel32's own wide call, not the 9x stand-in this program links: in the run as 98
+    // a file may still get a name the code page lacks, as files copied from another system have.
+    static const auto systemCreateFile = reinterpret_cast<decltype(&CreateFileW)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateFileW")));
+    HANDLE h = systemCreateFile(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write test file");
     DWORD done = 0;
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
