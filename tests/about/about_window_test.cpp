@@ -55,7 +55,13 @@ TEST(AboutWindow, ShowsWhatItIsGivenAndClosesOnOk) {
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        // With QB_RELAY set, about1.exe alone runs under Wine's relay trace (CMakeLists.txt).
+        const bool traced = GetEnvironmentVariableW(L"QB_RELAY", nullptr, 0) != 0;
+        if (traced) SetEnvironmentVariableW(L"WINEDEBUG", L"+pid,+loaddll,+relay");
+        const BOOL started =
+            CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        if (traced) SetEnvironmentVariableW(L"WINEDEBUG", L"-all");
+        ASSERT_TRUE(started);
         HWND dialog = WaitForDialog(pi.dwProcessId);
         EXPECT_NE(nullptr, dialog);
         if (dialog) {
