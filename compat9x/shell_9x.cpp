@@ -6,11 +6,28 @@
 #include <shlobj.h>
 #include <winnetwk.h>
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace compat9x::nine {
 namespace {
+
+// The ANSI functions of shell32, comdlg32, version, mpr and ole32 are found at the call, not
+// imported: imported, they would load those DLLs into every program that links the stand-ins,
+// used or not (under Wine a second more for each start of a small program).
+template <class F>
+F Late(const char* dll, const char* name) {
+    HMODULE module = GetModuleHandleA(dll);
+    if (!module) module = LoadLibraryA(dll);
+    return reinterpret_cast<F>(reinterpret_cast<void*>(module ? GetProcAddress(module, name) : nullptr));
+}
+#define QB_LATE(dll, Name) Late<decltype(&::Name)>(dll, #Name)
+
+// Calls `f` when it was found; `failure` when not.
+template <class R, class F, class... Args>
+R CallOr(R failure, F f, Args... args) {
+    return f ? static_cast<R>(f(args...)) : failure;
+}
 
 // A filter list: pairs of texts, each ended by a NUL, the whole ended by a second NUL.
 std::string NarrowList(LPCWSTR list) {
@@ -58,7 +75,7 @@ bool ReadVersionNode(const BYTE* at, const BYTE* limit, VersionNode& node) {
 
 BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE list, LPWSTR path) {
     char narrow[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(list, narrow)) return FALSE;
+    if (!CallOr(FALSE, QB_LATE("shell32.dll", SHGetPathFromIDListA), list, narrow)) return FALSE;
     CopyOut(WidenName(narrow), path, MAX_PATH);
     return TRUE;
 }
@@ -67,7 +84,8 @@ DWORD_PTR WINAPI SHGetFileInfoW(LPCWSTR path, DWORD attributes, SHFILEINFOW* inf
     SHFILEINFOA a = {};
     const std::string narrow = (flags & SHGFI_PIDL) ? std::string() : Narrow(path);
     const LPCSTR what = (flags & SHGFI_PIDL) ? reinterpret_cast<LPCSTR>(path) : narrow.c_str();
-    const DWORD_PTR result = SHGetFileInfoA(what, attributes, info ? &a : nullptr, info ? sizeof a : 0, flags);
+    const DWORD_PTR result = CallOr(DWORD_PTR{0}, QB_LATE("shell32.dll", SHGetFileInfoA), what, attributes,
+                                    info ? &a : nullptr, info ? UINT{sizeof a} : UINT{0}, flags);
     if (info && size >= sizeof *info) {
         info->hIcon = a.hIcon;
         info->iIcon = a.iIcon;
@@ -89,7 +107,8 @@ PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW info) {
     a.ulFlags = info->ulFlags;
     a.lpfn = info->lpfn;  // its messages come as the ANSI picker sends them; SendMessageW converts replies
     a.lParam = info->lParam;
-    const PIDLIST_ABSOLUTE picked = SHBrowseForFolderA(&a);
+    const PIDLIST_ABSOLUTE picked =
+        CallOr(PIDLIST_ABSOLUTE{nullptr}, QB_LATE("shell32.dll", SHBrowseForFolderA), &a);
     if (info->pszDisplayName) CopyOut(Widen(display), info->pszDisplayName, MAX_PATH);
     info->iImage = a.iImage;
     return picked;
@@ -105,21 +124,15 @@ HRESULT WINAPI SHBindToParent(PCIDLIST_ABSOLUTE list, REFIID iid, void** folder,
     for (const BYTE* p = start; reinterpret_cast<const SHITEMID*>(p)->cb != 0; p += reinterpret_cast<const SHITEMID*>(p)->cb)
         lastItem = p;
     IShellFolder* desktop = nullptr;
-    HRESULT hr = SHGetDesktopFolder(&desktop);
+    HRESULT hr = CallOr(HRESULT{E_FAIL}, QB_LATE("shell32.dll", SHGetDesktopFolder), &desktop);
     if (FAILED(hr)) return hr;
     if (!lastItem || lastItem == start) {
         hr = desktop->QueryInterface(iid, folder);  // the desktop's own children
     } else {
-        const std::size_t head = static_cast<std::size_t>(lastItem - start);
-        auto* parent = static_cast<BYTE*>(CoTaskMemAlloc(head + sizeof(USHORT)));
-        if (!parent) {
-            desktop->Release();
-            return E_OUTOFMEMORY;
-        }
-        std::memcpy(parent, start, head);
-        std::memset(parent + head, 0, sizeof(USHORT));
-        hr = desktop->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(parent), nullptr, iid, folder);
-        CoTaskMemFree(parent);
+        // The items before the last one, ended as an item list is; only read by the call.
+        std::vector<BYTE> parent(start, lastItem);
+        parent.resize(parent.size() + sizeof(USHORT), 0);
+        hr = desktop->BindToObject(reinterpret_cast<PCUIDLIST_RELATIVE>(parent.data()), nullptr, iid, folder);
     }
     desktop->Release();
     if (SUCCEEDED(hr) && last) *last = reinterpret_cast<PCUITEMID_CHILD>(lastItem ? lastItem : start);
@@ -143,7 +156,7 @@ BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW dialog) {
     a.lpstrTitle = dialog->lpstrTitle ? title.c_str() : nullptr;
     a.Flags = dialog->Flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE);
     a.lpstrDefExt = dialog->lpstrDefExt ? ext.c_str() : nullptr;
-    if (!GetOpenFileNameA(&a)) return FALSE;
+    if (!CallOr(FALSE, QB_LATE("comdlg32.dll", GetOpenFileNameA), &a)) return FALSE;
     const std::wstring picked = WidenName(file.c_str());
     if (picked.size() + 1 > dialog->nMaxFile) return FALSE;  // never a cut path
     CopyOut(picked, dialog->lpstrFile, static_cast<int>(dialog->nMaxFile));
@@ -157,11 +170,11 @@ BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW dialog) {
 }
 
 DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle) {
-    return GetFileVersionInfoSizeA(AnsiArg(file), handle);
+    return CallOr(DWORD{0}, QB_LATE("version.dll", GetFileVersionInfoSizeA), AnsiArg(file).get(), handle);
 }
 
 BOOL WINAPI GetFileVersionInfoW(LPCWSTR file, DWORD handle, DWORD size, LPVOID data) {
-    return GetFileVersionInfoA(AnsiArg(file), handle, size, data);
+    return CallOr(FALSE, QB_LATE("version.dll", GetFileVersionInfoA), AnsiArg(file).get(), handle, size, data);
 }
 
 // A 32-bit file's version block is wide text already: its nodes are read here, values handed
@@ -170,7 +183,7 @@ BOOL WINAPI GetFileVersionInfoW(LPCWSTR file, DWORD handle, DWORD size, LPVOID d
 BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT size) {
     VersionNode node;
     if (!ReadVersionNode(static_cast<const BYTE*>(block), nullptr, node) || node.key != "VS_VERSION_INFO")
-        return VerQueryValueA(block, AnsiArg(subBlock), buffer, size);
+        return CallOr(FALSE, QB_LATE("version.dll", VerQueryValueA), block, AnsiArg(subBlock).get(), buffer, size);
     for (const wchar_t* p = subBlock ? subBlock : L""; *p;) {
         while (*p == L'\\') ++p;
         const wchar_t* stop = p;
@@ -196,7 +209,8 @@ BOOL WINAPI VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUIN
 DWORD WINAPI WNetGetConnectionW(LPCWSTR local, LPWSTR remote, LPDWORD size) {
     char name[MAX_PATH + 1] = {};
     DWORD narrowSize = sizeof name;
-    const DWORD rc = WNetGetConnectionA(AnsiArg(local), name, &narrowSize);
+    const DWORD rc = CallOr(DWORD{ERROR_NOT_SUPPORTED}, QB_LATE("mpr.dll", WNetGetConnectionA), AnsiArg(local).get(),
+                            name, &narrowSize);
     if (rc == ERROR_MORE_DATA) *size = narrowSize;  // bytes, at least as many as the characters needed
     if (rc != NO_ERROR) return rc;
     const std::wstring wide = Widen(name);
