@@ -12,9 +12,9 @@
 namespace compat9x::nine {
 namespace {
 
-// The ANSI functions of shell32, comdlg32, version, mpr and ole32 are found at the call, not
-// imported: imported, they would load those DLLs into every program that links the stand-ins,
-// used or not (under Wine a second more for each start of a small program).
+// The ANSI functions of shell32, comdlg32, version and mpr are found at the call, not imported:
+// imported, they would load those DLLs (and ole32 with shell32) into every program that links
+// the stand-ins, used or not (under Wine a second more for each start of a small program).
 template <class F>
 F Late(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
