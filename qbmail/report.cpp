@@ -1,0 +1,110 @@
+#include "qbmail/report.h"
+
+#include <cstdio>
+
+namespace qbmail {
+
+namespace {
+
+std::string CodePageLine(unsigned cp, bool guessed) {
+    return "Folder names read as code page " + std::to_string(cp) +
+           (guessed ? " (chosen from the names; --codepage 932 or 1252 to change)" : "") + ".\n";
+}
+
+std::string Count(std::uint64_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+// Pads `s` with blanks to `width` columns (UTF-8 characters counted, wide ones as two).
+std::string Pad(const std::string& s, std::size_t width) {
+    std::size_t cols = 0;
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        cols += len >= 3 ? 2 : 1;  // CJK takes two columns on a terminal
+        i += len;
+    }
+    return cols >= width ? s + " " : s + std::string(width - cols, ' ');
+}
+
+}  // namespace
+
+std::string Size(std::uint64_t bytes) {
+    char buf[32];
+    if (bytes < 1024) return Count(bytes, "byte", "bytes");
+    if (bytes < 1024 * 1024)
+        std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / 1024);
+    else if (bytes < (1ull << 30))
+        std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
+    else
+        std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
+    return buf;
+}
+
+std::string ProgressText(const mailout::Progress& p) {
+    std::string folder = p.folder.size() > 40 ? "..." + p.folder.substr(p.folder.size() - 37) : p.folder;
+    std::string line = folder + ": " + std::to_string(p.done);
+    if (p.expected) line += " of " + std::to_string(p.expected);
+    line += " messages (file " + std::to_string(p.file + 1) + " of " + std::to_string(p.files) + ")";
+    return line;
+}
+
+std::string ExportSummaryText(const mailout::ExportSummary& s, const mailout::ExportOptions& o) {
+    if (s.status == 2) return {};
+    std::string t = CodePageLine(s.codePage, s.codePageGuessed);
+    t += s.stopped ? "Stopped: " : "Exported ";
+    t += Count(s.folders, "folder", "folders") + ", " + Count(s.messages, "message", "messages");
+    if (o.recover) t += ", " + std::to_string(s.recovered) + " recovered";
+    if (s.incomplete) t += ", " + std::to_string(s.incomplete) + " incomplete";
+    t += ", " + std::to_string(s.unreadable) + " unreadable";
+    t += " into " + s.outDir + (o.format == mailout::Format::Mbox ? " (Thunderbird folders)" : " (.eml files)") + ".\n";
+    if (s.problemCount)
+        t += Count(s.problemCount, "problem", "problems") + (s.problemCount > s.problems.size() ? " (the first ones above)" : " (above)") +
+             ".\n";
+    return t;
+}
+
+std::string ListingText(const mailout::Listing& l) {
+    std::string t;
+    if (l.status == 2) return t;
+    if (l.backup) {
+        const mailout::BackupFacts& b = *l.backup;
+        t += "Backup of \"" + b.identityName + "\" " + b.identityKey + ", made " + b.date + "\n";
+        t += "  Store root:   " + b.storeRoot + "\n";
+        t += std::string("  Address book: ") + (b.addressBook.value_or(false) ? "included (WAB.lzh)" : "not included") + "\n";
+        if (l.settingsRead) {
+            t += l.accounts.empty() ? "  Mail accounts: none\n" : "  Mail accounts:\n";
+            for (const mailout::ListedAccount& a : l.accounts) {
+                t += "    " + a.name + (a.isDefault ? " (default)" : "") + ": " + a.kind;
+                if (!a.displayName.empty() || !a.address.empty()) t += ", " + a.displayName + (a.address.empty() ? "" : " <" + a.address + ">");
+                if (!a.incoming.empty()) t += ", in " + a.incoming;
+                if (!a.outgoing.empty()) t += ", out " + a.outgoing;
+                if (!a.user.empty()) t += ", user " + a.user;
+                t += "\n";
+            }
+        }
+    }
+    t += CodePageLine(l.codePage, l.codePageGuessed);
+    t += "Folders:\n";
+    for (const mailout::ListedFolder& f : l.folders) {
+        std::string name = std::string(2 + 2 * static_cast<std::size_t>(f.depth), ' ') + f.name;
+        t += Pad(name, 36);
+        if (f.hasFile)
+            t += Pad(Count(f.messages, "message", "messages"), 15) + Size(f.bytes);
+        t += "\n";
+    }
+    t += "Total: " + Count(l.folders.size(), "folder", "folders") + ", " + Count(l.messages, "message", "messages") + ", " +
+         Size(l.bytes) + "\n";
+    if (!l.problems.empty()) t += Count(l.problems.size(), "problem", "problems") + " (above).\n";
+    return t;
+}
+
+std::string VerifyText(const mailout::VerifyResult& v) {
+    if (v.status == 2) return {};
+    std::string t = "OL.lzh: " + Count(v.members, "member", "members") + ", " + Count(v.storeFiles, "store file", "store files") +
+                    " with " + Count(v.messages, "message", "messages") + " walked.\n";
+    if (v.bookMembers) t += "WAB.lzh: " + Count(v.bookMembers, "member", "members") + ".\n";
+    if (v.against) t += Count(v.compared, "member equals its file", "members equal their files") + " in the store folder.\n";
+    t += v.problems.empty() ? "The backup is whole.\n" : Count(v.problems.size(), "problem", "problems") + " (above).\n";
+    return t;
+}
+
+}  // namespace qbmail
