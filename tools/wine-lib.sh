@@ -132,11 +132,24 @@ qb_report_windows_xp() {
   wineserver -w
 }
 
+# Builds the native tools that write the demo's sample data (an optimized tree of its own) and
+# prints the folder that holds them.
+qb_sample_tools() {
+  local root build
+  root=$(qb_repo_root)
+  build="$root/build/sample-tools"
+  [ -f "$build/CMakeCache.txt" ] ||
+    CC=gcc CXX=g++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target make_sample_store -j "$(nproc)" >/dev/null
+  echo "$build/tests/dbx"
+}
+
 # Seeds the demo's sample identity into a prefix once (see tools/demo's header): PREFIX, a work
 # folder for the registry file, and the Windows user the prefix was made for. Needs qb_wine_env.
 qb_demo_seed() {
   local prefix="$1" demo="$2" user="$3"
-  [ -f "$prefix/.quillbox-demo-seeded" ] && return 0
+  # (A prefix seeded before the store held real mail is seeded again.)
+  [ -f "$prefix/.quillbox-demo-seeded-2" ] && return 0
   local good missing rel profile store reg
   good='{1C4D2F5A-7B3E-4E61-9A0B-2D3C4B5A6F70}'
   missing='{9E8D7C6B-5A49-4837-B261-504F3E2D1C0B}'
@@ -144,24 +157,11 @@ qb_demo_seed() {
   profile="$prefix/drive_c/users/$user"
   store="$profile/Local Settings/Application Data/Identities/$good/Microsoft/Outlook Express"
   mkdir -p "$store" "$profile/Application Data/Microsoft/Address Book"
-  python3 - "$store" "$profile/Application Data/Microsoft/Address Book/$user.wab" <<'PY'
-import os, random, struct, sys
-store, wab = sys.argv[1], sys.argv[2]
-rng = random.Random(5)
-magic = bytes.fromhex("cfad12fec5fd746f66e3d1119a4e00c04fa309d4")
-words = "meeting schedule invoice project deadline report budget Tokyo Osaka Monday draft".split()
-def message(i):
-    body = " ".join(rng.choice(words) for _ in range(120))
-    return (f"From: sample{i}@example.jp\r\nTo: taro@example.jp\r\nSubject: Sample {i}\r\n"
-            f"Date: Mon, 7 Dec 2026 09:{i % 60:02d}:00 +0900\r\n\r\n{body}\r\n").encode()
-for name, count in (("Inbox", 40), ("Sent Items", 12), ("Deleted Items", 5), ("Drafts", 2), ("Outbox", 0)):
-    data = bytearray(magic + bytes(0x24BC - len(magic)))
-    for i in range(count):
-        data += message(i)
-    open(os.path.join(store, name + ".dbx"), "wb").write(data)
-open(os.path.join(store, "Folders.dbx"), "wb").write(magic + bytes(0x24BC - len(magic)))
-open(os.path.join(store, "Pop3uidl.dbx"), "wb").write(magic + bytes(0x24BC - len(magic)))
-open(wab, "wb").write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11" + bytes(2048))
+  # The store (Folders.dbx and the folders' message files) is the test writer's: real mail.
+  "$(qb_sample_tools)/make_sample_store" "$store" >/dev/null
+  python3 - "$profile/Application Data/Microsoft/Address Book/$user.wab" <<'PY'
+import sys
+open(sys.argv[1], "wb").write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11" + bytes(2048))
 PY
   reg="$demo/seed.reg"
   esc() { printf '%s' "$1" | sed 's/\\/\\\\/g'; }
@@ -183,5 +183,5 @@ PY
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
   (cd / && wine regedit /S "$(winepath -w "$reg")" </dev/null)
   wineserver -w
-  touch "$prefix/.quillbox-demo-seeded"
+  touch "$prefix/.quillbox-demo-seeded-2"
 }

@@ -25,10 +25,11 @@ inline std::wstring BinFolder() {
 // returns to and where each module was loaded, on the standard error the test itself writes to.
 class Child {
 public:
-    explicit Child(const std::wstring& exe) {
+    // `arguments` follow the program's quoted name on its command line.
+    explicit Child(const std::wstring& exe, const std::wstring& arguments = {}) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
-        std::wstring cmd = L"\"" + exe + L"\"";
+        std::wstring cmd = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
         const bool traced = GetEnvironmentVariableW(L"QB_RELAY", nullptr, 0) != 0;
         if (traced) SetEnvironmentVariableW(L"WINEDEBUG", L"+pid,+loaddll,+relay");
         started_ = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
