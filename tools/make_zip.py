@@ -24,6 +24,8 @@ Outlook Express 5 のメール識別（ID）を、メール・メールアカウ
   unlha32.dll         LHA 圧縮ライブラリ（両方のプログラムが使います）
   about1.exe          バージョン情報（ABOUT メニュー）
   Quillboxhelp.htm    ヘルプ（HELP メニュー、またはブラウザで開いてください）
+  qbmail.exe          バックアップからメールを取り出すコマンド（Outlook Express がなくても
+                      使えます。使い方は「qbmail --help」）
 {missing_ja}
 使い方、メッセージの意味、パソコンに加える変更はヘルプ Quillboxhelp.htm にあります。
 アンインストールは、このフォルダを削除するだけです。
@@ -39,6 +41,8 @@ settings and address book. Nothing is installed: keep all files of this folder t
   unlha32.dll         the LHA archiver library both programs use
   about1.exe          the about box (ABOUT menu)
   Quillboxhelp.htm    the help page (HELP menu, or open it in any browser)
+  qbmail.exe          takes your mail out of a backup, with no Outlook Express needed
+                      (a command line program: "qbmail --help" tells how)
 {missing_en}
 How to use it, what each message means and what it changes on the PC: see Quillboxhelp.htm.
 To remove Quillbox, delete this folder.
