@@ -335,7 +335,18 @@ void Run::exportFile(dbx::StoreFile& file, int folder) {
                 if (!f.chain.whole) incomplete = f.chain.problem + " (at " + dbx::Hex(f.chain.problemAt) + ")";
                 writeMessage(r, file.cache(), f.first, f.chain, f.freed, nullptr, ++found, 5, incomplete);
             },
-            report, [&](std::uint64_t, std::uint64_t) { return !cancelled(); });
+            report, [&](std::uint64_t done, std::uint64_t total) {
+                if (o_.progress && total) {
+                    Progress p;
+                    p.folder = where;
+                    p.done = folders_[static_cast<std::size_t>(folder)].written;
+                    p.file = filesDone_;
+                    p.files = plan_.files.size();
+                    p.scanned = static_cast<int>(done * 100 / total);
+                    o_.progress(p);
+                }
+                return !cancelled();
+            });
     }
     for (const dbx::Problem& p : report.kept()) problem(where + ": " + p.text + " (at " + dbx::Hex(p.offset) + ")");
     if (report.count() > report.kept().size()) problem(where + ": " + std::to_string(report.count() - report.kept().size()) + " more problems");

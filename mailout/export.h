@@ -23,6 +23,7 @@ struct Progress {
     std::uint64_t done = 0;       // its messages written so far
     std::uint64_t expected = 0;   // what its folder info counts (0: unknown)
     std::size_t file = 0, files = 0;  // message files done, in all
+    int scanned = -1;             // percent of the file the recovery scan has read; -1: not scanning
 };
 
 struct ExportOptions {

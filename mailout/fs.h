@@ -14,6 +14,9 @@
 
 namespace mailout::fs {
 
+// Writes are gathered to this size before they reach the system.
+inline constexpr std::size_t kOutBuffer = 256 * 1024;
+
 // The separator this system's paths use.
 char Separator();
 std::string Join(const std::string& dir, const std::string& name);
@@ -97,6 +100,9 @@ public:
 
 private:
     bool flush();
+    // The system's own writes and cut, below the buffer (fs_posix.cpp, fs_win.cpp).
+    bool writeRaw(const std::uint8_t* data, std::size_t n);
+    bool cutRaw(std::uint64_t length);
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string path_;
@@ -122,6 +128,7 @@ public:
     bool readAt(std::uint64_t offset, void* buffer, std::size_t n) override;
 
 private:
+    bool writeRaw(const std::uint8_t* data, std::size_t n);
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::uint64_t size_ = 0;

@@ -49,4 +49,51 @@ bool InStream::skip(std::uint64_t size) {
     return true;
 }
 
+bool OutFile::flush() {
+    if (buf_.empty()) return true;
+    const bool ok = writeRaw(buf_.data(), buf_.size());
+    buf_.clear();
+    return ok;
+}
+
+bool OutFile::write(const void* data, std::size_t n) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    written_ += n;
+    if (buf_.size() + n > kOutBuffer && !flush()) return false;
+    if (n >= kOutBuffer) return writeRaw(p, n);
+    buf_.insert(buf_.end(), p, p + n);
+    return true;
+}
+
+bool OutFile::truncate(std::uint64_t length) {
+    if (length > written_) return false;
+    const std::uint64_t onDisk = written_ - buf_.size();
+    if (length >= onDisk) {
+        buf_.resize(static_cast<std::size_t>(length - onDisk));  // still only in the buffer
+    } else {
+        buf_.clear();
+        if (!cutRaw(length)) return false;
+    }
+    written_ = length;
+    return true;
+}
+
+bool ScratchFile::write(const std::uint8_t* data, std::size_t n) {
+    size_ += n;
+    if (buf_.size() + n > kOutBuffer) {
+        if (!writeRaw(buf_.data(), buf_.size())) return false;
+        buf_.clear();
+    }
+    if (n >= kOutBuffer) return writeRaw(data, n);
+    buf_.insert(buf_.end(), data, data + n);
+    return true;
+}
+
+bool ScratchFile::seal() {
+    const bool ok = writeRaw(buf_.data(), buf_.size());
+    buf_.clear();
+    buf_.shrink_to_fit();
+    return ok;
+}
+
 }  // namespace mailout::fs

@@ -13,8 +13,6 @@
 namespace mailout::fs {
 
 namespace {
-constexpr std::size_t kOutBuffer = 256 * 1024;
-
 bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
     while (n) {
         const ssize_t w = ::write(fd, p, n);
@@ -139,36 +137,10 @@ bool OutFile::append(const std::string& path) {
     return true;
 }
 
-bool OutFile::flush() {
-    if (buf_.empty()) return true;
-    const bool ok = WriteAll(impl_->fd, buf_.data(), buf_.size());
-    buf_.clear();
-    return ok;
-}
+bool OutFile::writeRaw(const std::uint8_t* data, std::size_t n) { return impl_->fd >= 0 && WriteAll(impl_->fd, data, n); }
 
-bool OutFile::write(const void* data, std::size_t n) {
-    if (impl_->fd < 0) return false;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    written_ += n;
-    if (buf_.size() + n > kOutBuffer && !flush()) return false;
-    if (n >= kOutBuffer) return WriteAll(impl_->fd, p, n);
-    buf_.insert(buf_.end(), p, p + n);
-    return true;
-}
-
-bool OutFile::truncate(std::uint64_t length) {
-    if (impl_->fd < 0 || length > written_) return false;
-    const std::uint64_t onDisk = written_ - buf_.size();
-    if (length >= onDisk) {
-        buf_.resize(static_cast<std::size_t>(length - onDisk));
-    } else {
-        buf_.clear();
-        if (::ftruncate(impl_->fd, static_cast<off_t>(length)) != 0 ||
-            ::lseek(impl_->fd, static_cast<off_t>(length), SEEK_SET) < 0)
-            return false;
-    }
-    written_ = length;
-    return true;
+bool OutFile::cutRaw(std::uint64_t length) {
+    return ::ftruncate(impl_->fd, static_cast<off_t>(length)) == 0 && ::lseek(impl_->fd, static_cast<off_t>(length), SEEK_SET) >= 0;
 }
 
 bool OutFile::finish(const std::int64_t* unixTime) {
@@ -210,24 +182,7 @@ bool ScratchFile::create() {
     return true;
 }
 
-bool ScratchFile::write(const std::uint8_t* data, std::size_t n) {
-    if (impl_->fd < 0) return false;
-    size_ += n;
-    if (buf_.size() + n > kOutBuffer) {
-        if (!WriteAll(impl_->fd, buf_.data(), buf_.size())) return false;
-        buf_.clear();
-    }
-    if (n >= kOutBuffer) return WriteAll(impl_->fd, data, n);
-    buf_.insert(buf_.end(), data, data + n);
-    return true;
-}
-
-bool ScratchFile::seal() {
-    const bool ok = impl_->fd >= 0 && WriteAll(impl_->fd, buf_.data(), buf_.size());
-    buf_.clear();
-    buf_.shrink_to_fit();
-    return ok;
-}
+bool ScratchFile::writeRaw(const std::uint8_t* data, std::size_t n) { return impl_->fd >= 0 && WriteAll(impl_->fd, data, n); }
 
 bool ScratchFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
     if (impl_->fd < 0 || offset > size_ || n > size_ - offset) return false;

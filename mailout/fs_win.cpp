@@ -13,8 +13,6 @@ namespace mailout::fs {
 
 namespace {
 
-constexpr std::size_t kOutBuffer = 256 * 1024;
-
 bool OnWin9x() { return (GetVersion() & 0x80000000u) != 0; }
 
 std::wstring Wide(const std::string& utf8) {
@@ -35,6 +33,12 @@ std::wstring PathArg(const std::string& utf8) {
     for (wchar_t& c : w)
         if (c == L'/') c = L'\\';
     if (w.size() >= MAX_PATH - 12 && !OnWin9x()) {
+        // The prefix takes only a full path without . or .. in it: made so first.
+        if (!w.starts_with(L"\\\\?\\")) {
+            std::wstring full(32768, L'\0');
+            const DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+            if (n > 0 && n < full.size()) w.assign(full.data(), n);
+        }
         if (w.size() > 2 && w[1] == L':' && w[2] == L'\\') return L"\\\\?\\" + w;
         if (w.starts_with(L"\\\\") && !w.starts_with(L"\\\\?\\")) return L"\\\\?\\UNC\\" + w.substr(2);
     }
@@ -195,38 +199,14 @@ bool OutFile::append(const std::string& path) {
     return true;
 }
 
-bool OutFile::flush() {
-    if (buf_.empty()) return true;
-    const bool ok = WriteAll(impl_->h, buf_.data(), buf_.size());
-    buf_.clear();
-    return ok;
-}
+bool OutFile::writeRaw(const std::uint8_t* data, std::size_t n) { return Valid(impl_->h) && WriteAll(impl_->h, data, n); }
 
-bool OutFile::write(const void* data, std::size_t n) {
-    if (!Valid(impl_->h)) return false;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    written_ += n;
-    if (buf_.size() + n > kOutBuffer && !flush()) return false;
-    if (n >= kOutBuffer) return WriteAll(impl_->h, p, n);
-    buf_.insert(buf_.end(), p, p + n);
-    return true;
-}
-
-bool OutFile::truncate(std::uint64_t length) {
-    if (!Valid(impl_->h) || length > written_) return false;
-    const std::uint64_t onDisk = written_ - buf_.size();
-    if (length >= onDisk) {
-        buf_.resize(static_cast<std::size_t>(length - onDisk));
-    } else {
-        buf_.clear();
-        LONG high = static_cast<LONG>(length >> 32);
-        if (SetFilePointer(impl_->h, static_cast<LONG>(length & 0xFFFFFFFFu), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-            GetLastError() != NO_ERROR)
-            return false;
-        if (!SetEndOfFile(impl_->h)) return false;
-    }
-    written_ = length;
-    return true;
+bool OutFile::cutRaw(std::uint64_t length) {
+    LONG high = static_cast<LONG>(length >> 32);
+    if (SetFilePointer(impl_->h, static_cast<LONG>(length & 0xFFFFFFFFu), &high, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR)
+        return false;
+    return SetEndOfFile(impl_->h) != FALSE;
 }
 
 bool OutFile::finish(const std::int64_t* unixTime) {
@@ -286,24 +266,7 @@ bool ScratchFile::create() {
     return false;
 }
 
-bool ScratchFile::write(const std::uint8_t* data, std::size_t n) {
-    if (!Valid(impl_->h)) return false;
-    size_ += n;
-    if (buf_.size() + n > kOutBuffer) {
-        if (!WriteAll(impl_->h, buf_.data(), buf_.size())) return false;
-        buf_.clear();
-    }
-    if (n >= kOutBuffer) return WriteAll(impl_->h, data, n);
-    buf_.insert(buf_.end(), data, data + n);
-    return true;
-}
-
-bool ScratchFile::seal() {
-    const bool ok = Valid(impl_->h) && WriteAll(impl_->h, buf_.data(), buf_.size());
-    buf_.clear();
-    buf_.shrink_to_fit();
-    return ok;
-}
+bool ScratchFile::writeRaw(const std::uint8_t* data, std::size_t n) { return Valid(impl_->h) && WriteAll(impl_->h, data, n); }
 
 bool ScratchFile::readAt(std::uint64_t offset, void* buffer, std::size_t n) {
     if (!Valid(impl_->h) || offset > size_ || n > size_ - offset) return false;

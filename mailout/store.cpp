@@ -76,14 +76,6 @@ public:
             o.source = std::move(file);
         return o;
     }
-    void forEach(const std::vector<std::size_t>& wanted, const std::function<bool(std::size_t, Opened&)>& each,
-                 const std::atomic<bool>* cancel) override {
-        for (std::size_t i : wanted) {
-            if (cancel && *cancel) return;
-            Opened o = open(i);
-            if (!each(i, o)) return;
-        }
-    }
 
 private:
     static std::size_t depth(const std::string& rel) {
@@ -121,14 +113,6 @@ public:
         else
             o.source = std::move(file);
         return o;
-    }
-    void forEach(const std::vector<std::size_t>& wanted, const std::function<bool(std::size_t, Opened&)>& each,
-                 const std::atomic<bool>* cancel) override {
-        for (std::size_t i : wanted) {
-            if (cancel && *cancel) return;
-            Opened o = open(i);
-            if (!each(i, o)) return;
-        }
     }
 
 private:
@@ -273,6 +257,15 @@ private:
 };
 
 }  // namespace
+
+void Store::forEach(const std::vector<std::size_t>& wanted, const std::function<bool(std::size_t, Opened&)>& each,
+                    const std::atomic<bool>* cancel) {
+    for (std::size_t i : wanted) {
+        if (cancel && *cancel) return;
+        Opened o = open(i);
+        if (!each(i, o)) return;
+    }
+}
 
 std::unique_ptr<Store> OpenFolderStore(const std::string& dir, std::string& why) {
     auto s = std::make_unique<FolderStore>(dir);

@@ -37,9 +37,10 @@ public:
     // Reads one entry (Folders.dbx, before the rest).
     virtual Opened open(std::size_t entry) = 0;
     // Reads the entries in `wanted` (indexes, ascending) in store order and calls `each` with
-    // each; `each` returns false to stop. Stops too when `cancel` turns true.
+    // each; `each` returns false to stop. Stops too when `cancel` turns true. Here: one open()
+    // after the other.
     virtual void forEach(const std::vector<std::size_t>& wanted, const std::function<bool(std::size_t, Opened&)>& each,
-                         const std::atomic<bool>* cancel) = 0;
+                         const std::atomic<bool>* cancel);
 
 protected:
     std::vector<StoreEntry> entries_;

@@ -1,7 +1,6 @@
 // The console on POSIX systems: UTF-8 throughout.
 #include "qbmail/console.h"
 
-#include "mailout/fs.h"
 
 #include <csignal>
 #include <cstdio>
@@ -35,14 +34,6 @@ void CatchInterrupt(std::atomic<bool>& stop) {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-}
-
-void ProgressLine::show(const std::string& line) {
-    if (!mailout::fs::ErrorIsTerminal()) return;
-    std::string s = "\r" + line;
-    if (line.size() < shown_) s += std::string(shown_ - line.size(), ' ') + "\r" + line;
-    shown_ = line.size();
-    Err(s);
 }
 
 }  // namespace qbmail

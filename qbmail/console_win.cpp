@@ -3,7 +3,6 @@
 // otherwise (98 and Me, or output sent to a file or pipe).
 #include "qbmail/console.h"
 
-#include "mailout/fs.h"
 #include "mailtext/utf.h"
 
 #include <windows.h>
@@ -108,14 +107,6 @@ void Err(std::string_view utf8) { Write(STD_ERROR_HANDLE, utf8); }
 void CatchInterrupt(std::atomic<bool>& stop) {
     g_stop = &stop;
     SetConsoleCtrlHandler(OnControl, TRUE);
-}
-
-void ProgressLine::show(const std::string& line) {
-    if (!mailout::fs::ErrorIsTerminal()) return;
-    std::string s = "\r" + line;
-    if (line.size() < shown_) s += std::string(shown_ - line.size(), ' ') + "\r" + line;
-    shown_ = line.size();
-    Err(s);
 }
 
 }  // namespace qbmail

@@ -1,5 +1,8 @@
 #include "qbmail/report.h"
 
+#include "mailout/fs.h"
+#include "qbmail/console.h"
+
 #include <cstdio>
 
 namespace qbmail {
@@ -27,6 +30,15 @@ std::string Pad(const std::string& s, std::size_t width) {
 
 }  // namespace
 
+void ProgressLine::show(const std::string& line) {
+    if (!mailout::fs::ErrorIsTerminal()) return;
+    // Blanks over what a longer line left, then the line again: the cursor ends after it.
+    std::string s = "\r" + line;
+    if (line.size() < shown_) s += std::string(shown_ - line.size(), ' ') + "\r" + line;
+    shown_ = line.size();
+    Err(s);
+}
+
 std::string Size(std::uint64_t bytes) {
     char buf[32];
     if (bytes < 1024) return Count(bytes, "byte", "bytes");
@@ -41,10 +53,15 @@ std::string Size(std::uint64_t bytes) {
 
 std::string ProgressText(const mailout::Progress& p) {
     std::string folder = p.folder.size() > 40 ? "..." + p.folder.substr(p.folder.size() - 37) : p.folder;
-    std::string line = folder + ": " + std::to_string(p.done);
-    if (p.expected) line += " of " + std::to_string(p.expected);
-    line += " messages (file " + std::to_string(p.file + 1) + " of " + std::to_string(p.files) + ")";
-    return line;
+    std::string line = folder + ": ";
+    if (p.scanned >= 0) {
+        line += "looking for lost mail, " + std::to_string(p.scanned) + "%";
+    } else {
+        line += std::to_string(p.done);
+        if (p.expected) line += " of " + std::to_string(p.expected);
+        line += " messages";
+    }
+    return line + " (file " + std::to_string(p.file + 1) + " of " + std::to_string(p.files) + ")";
 }
 
 std::string ExportSummaryText(const mailout::ExportSummary& s, const mailout::ExportOptions& o) {
