@@ -4,6 +4,8 @@
 #include "backupfiles/info_file.h"
 #include "backupfiles/reg_text.h"
 #include "dbx/message.h"
+#include "mailout/book_export.h"
+#include "mailout/contacts.h"
 #include "mailout/fs.h"
 #include "mailout/plan.h"
 #include "mailtext/codepage.h"
@@ -130,7 +132,17 @@ Listing List(const std::string& sourcePath, unsigned codePage, const std::atomic
     }
     out.codePage = plan.codePage;
     out.codePageGuessed = plan.codePageGuessed;
-    if (out.source.kind == SourceKind::BackupFolder) ReadBackupFacts(out.source, out.codePage, out);
+    if (out.source.kind == SourceKind::BackupFolder) {
+        ReadBackupFacts(out.source, out.codePage, out);
+        if (!out.source.bookArchive.empty()) {
+            const LoadedBook loaded = LoadBook(out.source.path, codePage);
+            for (const std::string& p : loaded.problems) out.problems.push_back("WAB.lzh: " + p);
+            if (loaded.book.error.empty()) {
+                out.contacts = ExportedContacts(loaded.book).size();
+                out.groups = loaded.book.groups.size();
+            }
+        }
+    }
 
     // Folders in plan order; each one's depth from its parents.
     std::map<std::size_t, std::size_t> listedOfEntry;

@@ -39,6 +39,7 @@ struct Listing {
     std::optional<BackupFacts> backup;
     bool settingsRead = false;
     std::vector<ListedAccount> accounts;
+    std::optional<std::size_t> contacts, groups;  // a backup with its address book
     std::vector<ListedFolder> folders;  // depth first, as shown
     std::uint64_t messages = 0, bytes = 0;
     unsigned codePage = 0;

@@ -3,6 +3,7 @@
 #include "backupfiles/info_file.h"
 #include "backupfiles/reg_text.h"
 #include "dbx/store_file.h"
+#include "mailout/book_export.h"
 #include "mailout/fs.h"
 #include "mailout/listing.h"
 #include "mailout/plan.h"
@@ -168,6 +169,7 @@ VerifyResult Verify(const std::string& backupDir, const std::string& againstDir,
     CheckInfo(source, cp, r);
     CheckSettings(source, cp, r);
     if (!source.bookArchive.empty()) {
+        const std::size_t before = r.problems.size();
         if (auto book = OpenArchiveStore(source.bookArchive, why)) {
             for (const std::string& p : book->problems()) r.problems.push_back("WAB.lzh: " + p);
             std::vector<std::size_t> all(book->entries().size());
@@ -180,6 +182,9 @@ VerifyResult Verify(const std::string& backupDir, const std::string& againstDir,
                     return true;
                 },
                 cancel);
+            // Whole as an archive; as an address book too?
+            if (!(cancel && *cancel) && r.problems.size() == before)
+                for (const std::string& p : LoadBook(backupDir, 0).problems) r.problems.push_back("WAB.lzh: " + p);
         } else {
             r.problems.push_back("WAB.lzh: " + why);
         }

@@ -86,7 +86,9 @@ std::string ListingText(const mailout::Listing& l) {
         const mailout::BackupFacts& b = *l.backup;
         t += "Backup of \"" + b.identityName + "\" " + b.identityKey + ", made " + b.date + "\n";
         t += "  Store root:   " + b.storeRoot + "\n";
-        t += std::string("  Address book: ") + (b.addressBook.value_or(false) ? "included (WAB.lzh)" : "not included") + "\n";
+        t += std::string("  Address book: ") + (b.addressBook.value_or(false) ? "included (WAB.lzh)" : "not included");
+        if (l.contacts) t += ", " + Count(*l.contacts, "contact", "contacts") + " in " + Count(l.groups.value_or(0), "group", "groups");
+        t += "\n";
         if (l.settingsRead) {
             t += l.accounts.empty() ? "  Mail accounts: none\n" : "  Mail accounts:\n";
             for (const mailout::ListedAccount& a : l.accounts) {
@@ -121,6 +123,15 @@ std::string VerifyText(const mailout::VerifyResult& v) {
     if (v.bookMembers) t += "WAB.lzh: " + Count(v.bookMembers, "member", "members") + ".\n";
     if (v.against) t += Count(v.compared, "member equals its file", "members equal their files") + " in the store folder.\n";
     t += v.problems.empty() ? "The backup is whole.\n" : Count(v.problems.size(), "problem", "problems") + " (above).\n";
+    return t;
+}
+
+std::string ContactsSummaryText(const mailout::ContactsSummary& s) {
+    if (s.written.empty()) return {};
+    std::string t = "Text stored in the address book's code page read as " + std::to_string(s.codePage) +
+                    (s.codePageGuessed ? " (chosen from the text; --codepage 932 or 1252 to change)" : "") + ".\n";
+    t += "Wrote " + Count(s.contacts, "contact", "contacts") + " (" + Count(s.groups, "group", "groups") + ") to " + s.written +
+         "; " + std::to_string(s.skipped) + " skipped.\n";
     return t;
 }
 

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "mailout/book_export.h"
 #include "mailout/listing.h"
+#include "sample_book.h"
 #include "mailout/verify.h"
 #include "store_maker.h"
 
@@ -86,6 +88,49 @@ TEST(MailVerify, EveryFaultOfABackupIsNamed) {
         if (r.problem) EXPECT_NE(std::string::npos, Joined(v.problems).find(r.problem)) << Joined(v.problems);
     }
     EXPECT_EQ(2, mailout::Verify(FreshDir("empty"), "", nullptr, {}).status);
+}
+
+TEST(MailContacts, EveryFormOfSourceGivesTheSameCardsAndNoFileIsOverwritten) {
+    const std::string base = FreshDir("contacts"), store = base + "/store", backup = base + "/backup", book = base + "/book";
+    WriteStore(store, {Folder(2, 1, "Inbox", "Inbox.dbx", 1)});
+    WriteBackup(store, backup);
+    std::filesystem::create_directories(book);
+    ASSERT_TRUE(wabw::Write(wabw::SampleBook()).writeTo(book + "/taro.wab"));
+    WriteArchive(book, backup + "/WAB.lzh");
+    std::ofstream(base + "/taken.vcf") << "mine";
+    struct Row {
+        std::string source;
+        int status;
+        bool cards;
+    };
+    const Row rows[] = {
+        {backup, 0, true},
+        {backup + "/WAB.lzh", 0, true},
+        {book + "/taro.wab", 0, true},
+        {store, 2, false},                 // a store folder is no address book
+        {backup + "/OLdate.bkd", 2, false},
+        {base + "/nothing.wab", 2, false},
+    };
+    std::string first;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.source);
+        const mailout::ContactsSummary s = mailout::ExportContacts(r.source, base + "/taken.vcf", mailout::ContactsFormat::Vcf, 0);
+        EXPECT_EQ(r.status, s.status) << Joined(s.problems);
+        if (!r.cards) continue;
+        ASSERT_FALSE(s.written.empty());
+        EXPECT_NE(base + "/taken.vcf", s.written);
+        const std::string cards = Files(base).at(s.written.substr(base.size() + 1));
+        std::size_t begins = 0;
+        for (std::size_t at = 0; (at = cards.find("BEGIN:VCARD", at)) != std::string::npos; ++at) ++begins;
+        EXPECT_EQ(s.contacts, begins);
+        EXPECT_GT(begins, 10u);
+        if (first.empty()) first = cards;
+        EXPECT_EQ(first, cards);
+    }
+    EXPECT_EQ("mine", Files(base).at("taken.vcf"));
+    std::filesystem::remove(backup + "/WAB.lzh");
+    EXPECT_EQ(1, mailout::ExportContacts(backup, base + "/none.vcf", mailout::ContactsFormat::Vcf, 0).status);
+    EXPECT_FALSE(std::filesystem::exists(base + "/none.vcf"));
 }
 
 }  // namespace
