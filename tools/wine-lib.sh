@@ -133,23 +133,23 @@ qb_report_windows_xp() {
 }
 
 # Builds the native tools that write the demo's sample data (an optimized tree of its own) and
-# prints the folder that holds them.
+# prints that tree's folder.
 qb_sample_tools() {
   local root build
   root=$(qb_repo_root)
   build="$root/build/sample-tools"
   [ -f "$build/CMakeCache.txt" ] ||
     CC=gcc CXX=g++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" --target make_sample_store -j "$(nproc)" >/dev/null
-  echo "$build/tests/dbx"
+  cmake --build "$build" --target make_sample_store make_sample_book -j "$(nproc)" >/dev/null
+  echo "$build"
 }
 
 # Seeds the demo's sample identity into a prefix once (see tools/demo's header): PREFIX, a work
 # folder for the registry file, and the Windows user the prefix was made for. Needs qb_wine_env.
 qb_demo_seed() {
   local prefix="$1" demo="$2" user="$3"
-  # (A prefix seeded before the store held real mail is seeded again.)
-  [ -f "$prefix/.quillbox-demo-seeded-2" ] && return 0
+  # (A prefix seeded before the store and the book held real mail and contacts is seeded again.)
+  [ -f "$prefix/.quillbox-demo-seeded-3" ] && return 0
   local good missing rel profile store reg
   good='{1C4D2F5A-7B3E-4E61-9A0B-2D3C4B5A6F70}'
   missing='{9E8D7C6B-5A49-4837-B261-504F3E2D1C0B}'
@@ -157,12 +157,12 @@ qb_demo_seed() {
   profile="$prefix/drive_c/users/$user"
   store="$profile/Local Settings/Application Data/Identities/$good/Microsoft/Outlook Express"
   mkdir -p "$store" "$profile/Application Data/Microsoft/Address Book"
-  # The store (Folders.dbx and the folders' message files) is the test writer's: real mail.
-  "$(qb_sample_tools)/make_sample_store" "$store" >/dev/null
-  python3 - "$profile/Application Data/Microsoft/Address Book/$user.wab" <<'PY'
-import sys
-open(sys.argv[1], "wb").write(b"\x9c\xcb\xcb\x8d\x13\x75\xd2\x11" + bytes(2048))
-PY
+  # The store (Folders.dbx and the folders' message files) and the address book are the test
+  # writers': real mail and contacts.
+  local tools
+  tools=$(qb_sample_tools)
+  "$tools/tests/dbx/make_sample_store" "$store" >/dev/null
+  "$tools/tests/wab/make_sample_book" "$profile/Application Data/Microsoft/Address Book/$user.wab" >/dev/null
   reg="$demo/seed.reg"
   esc() { printf '%s' "$1" | sed 's/\\/\\\\/g'; }
   {
@@ -183,5 +183,5 @@ PY
   } | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
   (cd / && wine regedit /S "$(winepath -w "$reg")" </dev/null)
   wineserver -w
-  touch "$prefix/.quillbox-demo-seeded-2"
+  touch "$prefix/.quillbox-demo-seeded-3"
 }

@@ -3,6 +3,8 @@
 // on Linux) and as qbmail.exe (as on Windows 10), and every message comes back byte for byte
 // in its folder.
 #include "e2e/e2e_support.h"
+#include "profile/saved_registry.h"
+#include "sample_book.h"
 #include "sample_store.h"
 #include "support/identities.h"
 #include "support/registry_sandbox.h"
@@ -94,10 +96,41 @@ int RunLinux(const std::string& command, const std::string& statusFile, DWORD ms
     return std::atoi(testsupport::ReadBytes(statusFile).c_str());
 }
 
+// The display names of the contacts a book written by the tests' writer holds, in UTF-8.
+std::set<std::string> ContactNames(const wabw::Book& book) {
+    std::set<std::string> names;
+    for (const wabw::Record& r : book.records) {
+        if (r.deleted) continue;
+        bool contact = false;
+        std::string name;
+        for (const wabw::Prop& p : r.props) {
+            if (p.tag == (std::uint32_t{wabw::kObjectType} << 16 | wabw::kLong)) contact = p.value.size() == 4 && p.value[0] == 6;
+            if (p.tag >> 16 != wabw::kDisplayName || p.value.size() < 2) continue;
+            std::wstring w;
+            if ((p.tag & 0xFFFF) == wabw::kUnicode) {
+                for (std::size_t i = 0; i + 1 < p.value.size() - 2; i += 2) w += static_cast<wchar_t>(p.value[i] | p.value[i + 1] << 8);
+            } else {  // 8-bit text in code page 932, NUL at its end
+                w.resize(p.value.size());
+                w.resize(static_cast<std::size_t>(MultiByteToWideChar(932, 0, reinterpret_cast<const char*>(p.value.data()),
+                                                                      static_cast<int>(p.value.size() - 1), w.data(), static_cast<int>(w.size()))));
+            }
+            name = Utf8(w);
+        }
+        if (contact && !name.empty()) names.insert(name);
+    }
+    return names;
+}
+
 class MailOutOfABackup : public ::testing::Test {
 protected:
-    void SetUp() override { testsupport::RemoveIdentities(); }
+    MailOutOfABackup() : wab_(HKEY_CURRENT_USER, L"Software\\Microsoft\\WAB") {}
+    void SetUp() override {
+        ASSERT_TRUE(wab_.saved());
+        wab_.Remove();
+        testsupport::RemoveIdentities();
+    }
     void TearDown() override { testsupport::RemoveIdentities(); }
+    profiletest::SavedTree wab_;
 };
 
 TEST_F(MailOutOfABackup, QbmailOnLinuxAndOnWindowsGivesBackEveryMessage) {
@@ -108,15 +141,28 @@ TEST_F(MailOutOfABackup, QbmailOnLinuxAndOnWindowsGivesBackEveryMessage) {
     Mail want;
     for (const sample::SampleFolder& f : folders) want[f.path].insert(f.texts.begin(), f.texts.end());
     testsupport::MakeIdentity("{E2E-0009}", "Sample", (store + "\\").c_str());
+    const wabw::Book book = wabw::SampleBook();
+    const std::string bookFile = dir.path() + "\\Sample.wab";
+    ASSERT_TRUE(wabw::Write(book).writeTo(bookFile));
+    testsupport::SetRawValue("Software\\Microsoft\\WAB\\WAB4\\Wab File Name", "", REG_SZ, bookFile + std::string(1, '\0'));
     {
         Child app(BinFolder() + L"\\Quillbox.exe");
         HWND main = WaitForWindow(app.pid(), nullptr, L"Quillbox Ver2");
         ASSERT_NE(nullptr, main);
+        // The window is ready once it shows the identity it picked.
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(FindById(main, IDC_LABEL8)) == L"Sample"; }));
         Type(FindById(main, IDC_BKDIR), Widen(backup));
+        Click(FindById(main, IDC_ADDRESBOOK));
+        ASSERT_TRUE(WaitUntil([&] { return IsTicked(FindById(main, IDC_ADDRESBOOK)); }));
         Click(FindById(main, IDC_COMMAND1));
-        // OL.lzh is the last file a backup without the address book makes, moved in whole.
+        // WAB.lzh is the last file the backup makes, moved in whole.
         MessageBoxes boxes(app.pid(), {});
-        ASSERT_TRUE(boxes.AnswerUntil([&] { return GetFileAttributesA((backup + "\\OL.lzh").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+        ASSERT_TRUE(boxes.AnswerUntil([&] { return GetFileAttributesA((backup + "\\WAB.lzh").c_str()) != INVALID_FILE_ATTRIBUTES; }))
+            << boxes.shown.size() << " boxes shown; in the backup:" << [&] {
+                   std::string names;
+                   for (const auto& [name, bytes] : testsupport::Snapshot(backup)) names += " " + name;
+                   return names;
+               }();
         EXPECT_TRUE(boxes.shown.empty()) << "the backup showed a message";
         PostMessageW(main, WM_CLOSE, 0, 0);
         ASSERT_EQ(0u, app.WaitExit(60000));
@@ -130,6 +176,13 @@ TEST_F(MailOutOfABackup, QbmailOnLinuxAndOnWindowsGivesBackEveryMessage) {
     Mail got;
     CollectEml(Widen(out), "", got);
     EXPECT_TRUE(want == got) << "written:" << Describe(want) << "\nexported:" << Describe(got);
+
+    // The address book, read in place out of WAB.lzh: a card for each contact.
+    const std::string cards = dir.path() + "\\contacts.vcf";
+    ASSERT_EQ(0, RunLinux("'" + native + "' contacts '" + UnixPath(backup) + "' '" + UnixPath(cards) + "' >/dev/null",
+                          dir.path() + "\\contacts.status", 60000));
+    const std::string vcf = testsupport::ReadBytes(cards);
+    for (const std::string& name : ContactNames(book)) EXPECT_NE(std::string::npos, vcf.find("\r\nFN:" + name + "\r\n")) << name;
 
     // The same backup through the Windows program, told the code page of the store's names.
     const std::string outExe = dir.path() + "\\windows";
