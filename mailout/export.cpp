@@ -157,12 +157,19 @@ int Run::recoveredOf(int folder) {
 Meta Run::readMeta(const std::string& head, const dbx::MessageInfo* info) const {
     Meta m;
     if (auto d = mailtext::HeaderField(head, "Date")) m.date = mailtext::ParseMailDate(*d);
-    if (auto v = mailtext::HeaderField(head, "Subject")) m.subject = mailtext::DecodeHeaderText(*v, plan_.codePage);
+    // A subject that does not decode (an unknown charset) gives no part of the file's name.
+    bool decoded = true;
+    if (auto v = mailtext::HeaderField(head, "Subject")) m.subject = mailtext::DecodeHeaderText(*v, plan_.codePage, &decoded);
+    if (!decoded) m.subject.clear();
     if (auto v = mailtext::HeaderField(head, "From")) m.sender = mailtext::FirstAddress(*v);
     if (info) {
         if (!m.date && (info->received || info->sent))
             m.date = mailtext::FileTimeToUnix(info->received ? *info->received : *info->sent);
-        if (m.subject.empty() && !info->subject.empty()) m.subject = mailtext::DecodeHeaderText(info->subject, plan_.codePage);
+        if (m.subject.empty() && !info->subject.empty()) {
+            decoded = true;
+            m.subject = mailtext::DecodeHeaderText(info->subject, plan_.codePage, &decoded);
+            if (!decoded) m.subject.clear();
+        }
         if (m.sender.empty()) m.sender = info->senderAddress;
     }
     return m;

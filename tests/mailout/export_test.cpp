@@ -100,18 +100,20 @@ TEST(MailExport, AMessageFileIsNamedAndDatedByItsHeader) {
     TestFolder inbox = Folder(2, 1, "Inbox", "Inbox.dbx", 0, 1);
     dbxw::Message m = Mail("x", 0);
     m.text = "Subject: =?ISO-2022-JP?B?GyRCMnE1RCROJCpDTiRpJDsbKEI=?= a/b\r\nDate: Mon, 8 Jan 2001 09:30:00 +0900\r\n\r\nHi\r\n";
-    inbox.messages = {m, Mail("x", 1)};
+    inbox.messages = {m, Mail("x", 1), m};
     inbox.messages[1].text = "From: nobody\r\n\r\nno date, no subject\r\n";  // the info's time stands in
+    inbox.messages[2].text = "Subject: =?x-unknown?B?QUJD?=\r\nDate: Mon, 8 Jan 2001 09:30:00 +0900\r\n\r\nHi\r\n";
     WriteStore(store, {inbox});
     ExportTo(store, out);
     const auto files = Files(out);
-    ASSERT_EQ(2u, files.size());
+    ASSERT_EQ(3u, files.size());
     const std::string first = "Inbox/00001 2001-01-08 会議のお知らせ a_b.eml";
     ASSERT_TRUE(files.count(first)) << files.begin()->first;
     struct stat st;
     ASSERT_EQ(0, ::stat((out + "/" + first).c_str(), &st));
     EXPECT_EQ(978913800, st.st_mtime);
     EXPECT_TRUE(files.count("Inbox/00002 2001-01-02.eml")) << std::next(files.begin())->first;
+    EXPECT_TRUE(files.count("Inbox/00003 2001-01-08.eml")) << "a subject that does not decode is left out of the name";
 }
 
 // Messages back out of an mbox the way mboxrd readers take them: split at "From " lines,
