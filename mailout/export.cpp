@@ -193,18 +193,14 @@ bool Run::copyRest(dbx::ChainReader& reader, fs::OutFile& out, MboxQuoter* quote
 
 bool Run::writeEml(OutFolder& f, const std::string& stem, const std::string& head, dbx::ChainReader& reader,
                    const std::int64_t* when, std::string& why) {
+    // Each message's number makes its name unique in its folder (a folder of this export's own),
+    // so no list of names is kept: memory stays flat however many messages a folder holds.
     fs::OutFile eml;
-    NameSet& taken = names_[f.path];
     bool made = false;
     for (unsigned n = 1; n <= kMaxTries && !made; ++n) {
-        const std::string name = Numbered(stem, ".eml", n);
-        if (taken.taken(name)) continue;
-        const fs::Made m = eml.create(fs::Join(f.path, name));
+        const fs::Made m = eml.create(fs::Join(f.path, Numbered(stem, ".eml", n)));
         if (m == fs::Made::Failed) break;
-        if (m == fs::Made::Created) {
-            taken.add(name);
-            made = true;
-        }
+        made = m == fs::Made::Created;
     }
     if (!made) {
         why = "cannot make its file in " + f.path;
