@@ -99,11 +99,31 @@ std::string FreeNameBeside(const std::string& target) {
     return {};
 }
 
+namespace {
+// What FailNextMoveSteps asked of the next MoveFileExW: [0] its move beside the target, [1] its
+// move in; 0 where the system's call runs.
+volatile LONG failingSteps[2] = {};
+
+// One of MoveFileExW's own renames: the system's, unless a test has it fail with `error`.
+BOOL MoveStep(const std::string& from, const std::string& to, DWORD error) {
+    if (error == 0) return MoveFileA(from.c_str(), to.c_str());
+    SetLastError(error);
+    return FALSE;
+}
+}  // namespace
+
+void FailNextMoveSteps(DWORD besideError, DWORD inError) {
+    InterlockedExchange(&failingSteps[0], static_cast<LONG>(besideError));
+    InterlockedExchange(&failingSteps[1], static_cast<LONG>(inError));
+}
+
 // MoveFileEx is only a stub on 98 and Me. A file that replaces another moves in only once the
 // other is out of its way under a name of its own, and that one comes back when the move fails:
 // the target is never half of each, and is missing only for the moment between two renames.
 // What NT refuses is refused alike: a folder or a read-only file as the target.
 BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    const auto besideError = static_cast<DWORD>(InterlockedExchange(&failingSteps[0], 0));
+    const auto inError = static_cast<DWORD>(InterlockedExchange(&failingSteps[1], 0));
     bool exactSource = true, exactTarget = true;
     const std::string source = Narrow(from, -1, &exactSource), target = Narrow(to, -1, &exactTarget);
     if (!exactSource || !exactTarget) return Refused(FALSE);
@@ -119,7 +139,7 @@ BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     if (existing != INVALID_FILE_ATTRIBUTES || (flags & MOVEFILE_COPY_ALLOWED)) {
         incoming = FreeNameBeside(target);
         if (incoming.empty()) return FALSE;
-        if (!MoveFileA(source.c_str(), incoming.c_str())) {
+        if (!MoveStep(source, incoming, besideError)) {
             if (!(flags & MOVEFILE_COPY_ALLOWED) || GetLastError() != ERROR_NOT_SAME_DEVICE ||
                 !CopyFileA(source.c_str(), incoming.c_str(), TRUE)) {
                 const DWORD error = GetLastError();
@@ -139,7 +159,7 @@ BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     };
     if (existing != INVALID_FILE_ATTRIBUTES && (aside.empty() || !MoveFileA(target.c_str(), aside.c_str())))
         return undo(GetLastError());
-    if (!MoveFileA(incoming.c_str(), target.c_str())) {
+    if (!MoveStep(incoming, target, inError)) {
         const DWORD error = GetLastError();
         if (!aside.empty()) MoveFileA(aside.c_str(), target.c_str());  // the old one comes back
         return undo(error);

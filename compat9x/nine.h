@@ -22,6 +22,10 @@ BOOL WINAPI GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPV
 BOOL WINAPI SetFileAttributesW(LPCWSTR path, DWORD attributes);
 BOOL WINAPI MoveFileW(LPCWSTR from, LPCWSTR to);
 BOOL WINAPI MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+// Tests only: the next MoveFileExW's move of the new file beside the target fails with
+// `besideError`, and its move in with `inError` (0: the move runs), as another drive or a name
+// taken in the meantime would fail them on 98; what it does then runs for real.
+void FailNextMoveSteps(DWORD besideError, DWORD inError);
 HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
 BOOL WINAPI FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
 DWORD WINAPI GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR* filePart);
