@@ -94,4 +94,33 @@ TEST(LhaThreads, ANotificationWakesEveryWaiterItIsForAndNoPathKeepsALock) {
     }
 }
 
+// Two threads handing work to each other under one mutex and one condition variable, each
+// notifying and then waiting at once (as the archive store's decoder and reader do): every
+// wake-up must reach the thread it is for, or both sleep for good.
+TEST(LhaThreads, TwoThreadsHandOverThousandsOfTimesWithoutLosingAWakeUp) {
+    ASSERT_TRUE(EndsWithin(60000, [] {
+        for (int round = 0; round < 5; ++round) {
+            lha::Mutex m;
+            lha::CondVar cv;
+            bool ready = false;
+            constexpr int kHandOvers = 2000;
+            lha::Thread producer([&] {
+                for (int i = 0; i < kHandOvers; ++i) {
+                    std::unique_lock<lha::Mutex> lock(m);
+                    cv.wait(m, [&] { return !ready; });
+                    ready = true;
+                    cv.notifyAll();
+                }
+            });
+            for (int i = 0; i < kHandOvers; ++i) {
+                std::unique_lock<lha::Mutex> lock(m);
+                cv.wait(m, [&] { return ready; });
+                ready = false;
+                cv.notifyAll();
+            }
+            producer.join();
+        }
+    })) << "a wake-up went to the wrong thread";
+}
+
 }  // namespace
