@@ -75,6 +75,25 @@ std::string UnixPath(const std::string& windowsPath) {
     return out;
 }
 
+// `mail` as qbmail.exe names it on this system: on 98 and Me a character of a folder's name that
+// the ANSI code page lacks becomes '_' (the name is kept, never dropped); elsewhere as it is.
+Mail AsStored(const Mail& mail) {
+    if (!(GetVersion() & 0x80000000u)) return mail;
+    Mail out;
+    for (const auto& [folder, texts] : mail) {
+        const int n = MultiByteToWideChar(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()), nullptr, 0);
+        std::wstring w(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, folder.data(), static_cast<int>(folder.size()), w.data(), n);
+        for (wchar_t& c : w) {
+            char bytes[4];
+            BOOL lost = FALSE;
+            if (WideCharToMultiByte(CP_ACP, 0, &c, 1, bytes, sizeof bytes, nullptr, &lost) <= 0 || lost) c = L'_';
+        }
+        out[Utf8(w)] = texts;
+    }
+    return out;
+}
+
 // The folders of an export and how many messages each holds, for a failure's message.
 std::string Describe(const Mail& mail) {
     std::string out;
@@ -190,7 +209,7 @@ TEST_F(MailOutOfABackup, QbmailOnLinuxAndOnWindowsGivesBackEveryMessage) {
     ASSERT_EQ(0u, onWindows.WaitExit(120000));
     Mail gotExe;
     CollectEml(Widen(outExe), "", gotExe);
-    EXPECT_TRUE(want == gotExe) << "written:" << Describe(want) << "\nexported by qbmail.exe:" << Describe(gotExe);
+    EXPECT_TRUE(AsStored(want) == gotExe) << "written:" << Describe(want) << "\nexported by qbmail.exe:" << Describe(gotExe);
 }
 
 }  // namespace
