@@ -2,6 +2,10 @@
 
 #include "platform/form.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
 namespace platform {
 
 std::wstring Control::Caption() const {
@@ -23,9 +27,16 @@ bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
 void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
-int Control::Value() const { return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0)); }
+int Control::Value() const {
+    if (def_.kind == ControlKind::ProgressBar) return static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0));
+    return static_cast<int>(SendMessageW(hwnd_, BM_GETCHECK, 0, 0));
+}
 
 void Control::SetValue(int value) {
+    if (def_.kind == ControlKind::ProgressBar) {
+        SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(value, 0, kProgressMax)), 0);
+        return;
+    }
     SendMessageW(hwnd_, BM_SETCHECK, value == 2 ? BST_INDETERMINATE : value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 

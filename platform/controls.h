@@ -8,7 +8,14 @@
 
 namespace platform {
 
-enum class ControlKind { Label, Frame, TextBox, CheckBox, Button, DropDownList, ListBox, Line, FolderList };
+// RadioButton: the buttons of one group share a container (a Frame of their own), where a click on
+// one clears the others. ProgressBar: the common controls' bar, its position 0 to kProgressMax.
+enum class ControlKind {
+    Label, Frame, TextBox, CheckBox, Button, DropDownList, ListBox, Line, FolderList, RadioButton, ProgressBar
+};
+
+// A progress bar's full position.
+inline constexpr int kProgressMax = 1000;
 
 // Mouse pointer settings of a control.
 inline constexpr int kPointerDefault = 0;
@@ -68,7 +75,8 @@ public:
 
     bool Enabled() const;
     void SetEnabled(bool enabled);
-    // Check box state: 0 unticked, 1 ticked, 2 grayed.
+    // Check box and radio button state: 0 unticked, 1 ticked, 2 grayed; a progress bar's
+    // position, 0 to kProgressMax (a value outside is held at the nearer end).
     int Value() const;
     void SetValue(int value);
 

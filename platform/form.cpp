@@ -102,6 +102,8 @@ KindInfo InfoFor(ControlKind kind) {
     case ControlKind::TextBox: return {L"EDIT", ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::CheckBox: return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::Button: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::RadioButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSW, 0, 0};
     case ControlKind::DropDownList: return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
     case ControlKind::ListBox:
         return {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0};
@@ -203,6 +205,7 @@ void Form::Add(Control& control, const ControlDef& def, Control* container) {
     }
     SendMessageW(control.hwnd_, WM_SETFONT,
                  reinterpret_cast<WPARAM>(def.boldGothic ? BoldFont(def.boldPoints10) : font_), FALSE);
+    if (def.kind == ControlKind::ProgressBar) SendMessageW(control.hwnd_, PBM_SETRANGE32, 0, kProgressMax);
     if (def.kind == ControlKind::DropDownList) {
         // The closed height follows the selection field's height; steer it to the height asked for.
         for (int pass = 0; pass < 3; ++pass) {

@@ -3,8 +3,6 @@
 #include "mailout/fs.h"
 #include "qbmail/console.h"
 
-#include <cstdio>
-
 namespace qbmail {
 
 namespace {
@@ -37,31 +35,6 @@ void ProgressLine::show(const std::string& line) {
     if (line.size() < shown_) s += std::string(shown_ - line.size(), ' ') + "\r" + line;
     shown_ = line.size();
     Err(s);
-}
-
-std::string Size(std::uint64_t bytes) {
-    char buf[32];
-    if (bytes < 1024) return Count(bytes, "byte", "bytes");
-    if (bytes < 1024 * 1024)
-        std::snprintf(buf, sizeof buf, "%.1f KiB", static_cast<double>(bytes) / 1024);
-    else if (bytes < (1ull << 30))
-        std::snprintf(buf, sizeof buf, "%.1f MiB", static_cast<double>(bytes) / (1 << 20));
-    else
-        std::snprintf(buf, sizeof buf, "%.2f GiB", static_cast<double>(bytes) / (1 << 30));
-    return buf;
-}
-
-std::string ProgressText(const mailout::Progress& p) {
-    std::string folder = p.folder.size() > 40 ? "..." + p.folder.substr(p.folder.size() - 37) : p.folder;
-    std::string line = folder + ": ";
-    if (p.scanned >= 0) {
-        line += "looking for lost mail, " + std::to_string(p.scanned) + "%";
-    } else {
-        line += std::to_string(p.done);
-        if (p.expected) line += " of " + std::to_string(p.expected);
-        line += " messages";
-    }
-    return line + " (file " + std::to_string(p.file + 1) + " of " + std::to_string(p.files) + ")";
 }
 
 std::string ExportSummaryText(const mailout::ExportSummary& s, const mailout::ExportOptions& o) {
@@ -107,11 +80,11 @@ std::string ListingText(const mailout::Listing& l) {
         std::string name = std::string(2 + 2 * static_cast<std::size_t>(f.depth), ' ') + f.name;
         t += Pad(name, 36);
         if (f.hasFile)
-            t += Pad(Count(f.messages, "message", "messages"), 15) + Size(f.bytes);
+            t += Pad(Count(f.messages, "message", "messages"), 15) + mailout::SizeText(f.bytes);
         t += "\n";
     }
     t += "Total: " + Count(l.folders.size(), "folder", "folders") + ", " + Count(l.messages, "message", "messages") + ", " +
-         Size(l.bytes) + "\n";
+         mailout::SizeText(l.bytes) + "\n";
     if (!l.problems.empty()) t += Count(l.problems.size(), "problem", "problems") + " (above).\n";
     return t;
 }

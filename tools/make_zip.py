@@ -26,6 +26,8 @@ Outlook Express 5 のメール識別（ID）を、メール・メールアカウ
   Quillboxhelp.htm    ヘルプ（HELP メニュー、またはブラウザで開いてください）
   qbmail.exe          バックアップからメールを取り出すコマンド（Outlook Express がなくても
                       使えます。使い方は「qbmail --help」）
+  Quillboxmail.exe    バックアップからメールと連絡先を取り出すウィンドウ（Outlook Express が
+                      なくても使えます。バックアップのフォルダにコピーして起動してください）
 {missing_ja}
 使い方、メッセージの意味、パソコンに加える変更はヘルプ Quillboxhelp.htm にあります。
 アンインストールは、このフォルダを削除するだけです。
@@ -43,6 +45,8 @@ settings and address book. Nothing is installed: keep all files of this folder t
   Quillboxhelp.htm    the help page (HELP menu, or open it in any browser)
   qbmail.exe          takes your mail out of a backup, with no Outlook Express needed
                       (a command line program: "qbmail --help" tells how)
+  Quillboxmail.exe    the same in a window, mail and contacts: copy it into a backup
+                      folder and start it there
 {missing_en}
 How to use it, what each message means and what it changes on the PC: see Quillboxhelp.htm.
 To remove Quillbox, delete this folder.

@@ -31,7 +31,7 @@ z = zipfile.ZipFile(path)
 names = [i.filename for i in z.infolist()]
 expected = [f"{folder}/{n}" for n in
             ("Quillbox.exe", "Quillboxrestor.exe", "unlha32.dll", "about1.exe", "Quillboxhelp.htm", "qbmail.exe",
-             "readme.txt")]
+             "Quillboxmail.exe", "readme.txt")]
 if names != expected:
     sys.exit(f"FAIL: zip holds {names}, expected {expected}")
 for info in z.infolist():
