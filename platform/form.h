@@ -62,4 +62,21 @@ private:
 // The pointing hand shown over page selectors (32 x 32, hot spot at 12, 1).
 HCURSOR CreateHandCursor();
 
+// The common controls the windows use, registered for this process.
+void InitControls();
+// Dispatches messages, the window's dialog keys (Tab, Enter) first, until the program quits.
+void RunMessages(HWND window);
+
+// A program of one window: controls registered, the window made, loaded and shown, then its
+// messages until it is closed. 1 when the window cannot be made.
+template <class Window>
+int RunProgram(Window& form) {
+    InitControls();
+    if (!form.Create()) return 1;
+    form.Form_Load();
+    form.Show();
+    RunMessages(form.hwnd());
+    return 0;
+}
+
 }  // namespace platform

@@ -2,24 +2,7 @@
 // the window is closed.
 #include "restoretool/form_olr.h"
 
-#include <commctrl.h>
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    INITCOMMONCONTROLSEX icc{};
-    icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
-    InitCommonControlsEx(&icc);
-
     restoretool::FormOLr form;
-    if (!form.Create()) return 1;
-    form.Form_Load();
-    form.Show();
-
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(form.hwnd(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+    return platform::RunProgram(form);
 }
