@@ -27,6 +27,10 @@ struct MessageInfo {
     std::string senderAddress;
 };
 
+// A message the store only lists: no text in the file, and its flags say the body was never
+// downloaded (an IMAP or news folder keeps headers of mail left on the server). No damage.
+inline bool ListedOnly(const MessageInfo& info) { return info.firstBlock == 0 && !(info.flags & 0x01u); }
+
 // Reads the message info a tree value points to; false (problem reported) when it is none.
 bool ReadMessageInfo(Source& source, std::uint32_t at, MessageInfo& info, Report& report);
 

@@ -300,6 +300,10 @@ void Run::exportFile(dbx::StoreFile& file, int folder) {
     s_.unreadable += dbx::ForEachMessage(
         file, report,
         [&](const dbx::MessageInfo& info, std::uint64_t number) {
+            if (dbx::ListedOnly(info)) {
+                ++s_.listedOnly;
+                return;
+            }
             if (!info.firstBlock) {
                 ++s_.unreadable;
                 problem(where + ": message " + std::to_string(number) + " has no text in the file");

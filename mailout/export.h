@@ -40,6 +40,7 @@ struct ExportOptions {
 struct ExportSummary {
     int status = 0;               // 0 all read, 1 something was not, 2 the source is none of the four
     std::size_t folders = 0, messages = 0, recovered = 0, incomplete = 0, unreadable = 0;
+    std::size_t listedOnly = 0;   // messages whose bodies were never downloaded (IMAP, news)
     std::size_t problemCount = 0;
     std::vector<std::string> problems;  // the first few hundred
     bool stopped = false;         // cancelled

@@ -48,6 +48,7 @@ FileCount CountMessages(dbx::StoreFile& file, dbx::Report& report, const std::at
     c.unreadable = dbx::ForEachMessage(
         file, report,
         [&](const dbx::MessageInfo& info, std::uint64_t number) {
+            if (dbx::ListedOnly(info)) return;
             const dbx::Chain chain = info.firstBlock ? dbx::CheckChain(file.cache(), info.firstBlock) : dbx::Chain{};
             if (!chain.blocks) {
                 ++c.unreadable;

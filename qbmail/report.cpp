@@ -45,6 +45,7 @@ std::string ExportSummaryText(const mailout::ExportSummary& s, const mailout::Ex
     if (o.recover) t += ", " + std::to_string(s.recovered) + " recovered";
     if (s.incomplete) t += ", " + std::to_string(s.incomplete) + " incomplete";
     t += ", " + std::to_string(s.unreadable) + " unreadable";
+    if (s.listedOnly) t += ", " + std::to_string(s.listedOnly) + " only listed (never downloaded)";
     t += " into " + s.outDir + (o.format == mailout::Format::Mbox ? " (Thunderbird folders)" : " (.eml files)") + ".\n";
     if (s.problemCount)
         t += Count(s.problemCount, "problem", "problems") + (s.problemCount > s.problems.size() ? " (the first ones above)" : " (above)") +

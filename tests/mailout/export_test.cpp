@@ -244,6 +244,31 @@ TEST(MailExport, AStoppedExportLeavesNoHalfWrittenMessage) {
     }
 }
 
+TEST(MailExport, AMessageWhoseBodyStayedOnTheServerIsCountedNotBlamed) {
+    struct Row {
+        std::uint32_t flags;
+        int status;
+        std::size_t listedOnly, unreadable;
+    };
+    const Row rows[] = {
+        {dbxw::kFlagRead, 0, 1, 0},                            // headers only: never downloaded
+        {dbxw::kFlagRead | dbxw::kFlagDownloaded, 1, 0, 1},    // downloaded, yet no text: lost
+    };
+    for (const Row& r : rows) {
+        const std::string store = FreshDir("store"), out = FreshDir("out");
+        TestFolder inbox = Folder(2, 1, "Inbox", "Inbox.dbx", 2, 1);
+        dbxw::Message empty;
+        empty.flags = r.flags;
+        inbox.messages.push_back(empty);
+        WriteStore(store, {inbox});
+        const mailout::ExportSummary s = ExportTo(store, out);
+        EXPECT_EQ(r.status, s.status);
+        EXPECT_EQ(2u, s.messages);
+        EXPECT_EQ(r.listedOnly, s.listedOnly);
+        EXPECT_EQ(r.unreadable, s.unreadable);
+    }
+}
+
 TEST(MailExport, RecoveryFindsWhatTheTreeLost) {
     using Fate = dbxw::Message::Fate;
     const std::string store = FreshDir("store"), out = FreshDir("out");
