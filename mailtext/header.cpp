@@ -57,10 +57,10 @@ struct Scanner {
     }
 };
 
-// An addr-spec from `text` with comments dropped and the obsolete blanks around "@" and "."
+// A bare address (local@domain) from `text` with comments dropped and the obsolete blanks around "@" and "."
 // closed up; empty when blanks separate two words, or a quoted string stands alone (a display
 // name, not an address).
-std::string CleanAddrSpec(std::string_view text) {
+std::string CleanAddress(std::string_view text) {
     std::vector<std::string> chunks(1);
     Scanner scan{text};
     while (scan.pos < text.size()) {
@@ -124,7 +124,7 @@ std::string FirstAddress(std::string_view raw) {
             break;
         }
     }
-    if (angleOpen == std::string_view::npos) return CleanAddrSpec(raw.substr(start, end - start));
+    if (angleOpen == std::string_view::npos) return CleanAddress(raw.substr(start, end - start));
     if (angleClose == std::string_view::npos) angleClose = end;
     std::string_view inside = raw.substr(angleOpen + 1, angleClose - angleOpen - 1);
     // An obsolete source route, "@relay.example,@other.example:", comes before the address.
@@ -134,7 +134,7 @@ std::string FirstAddress(std::string_view raw) {
         const std::size_t routeEnd = inside.find(':');
         if (routeEnd != std::string_view::npos) inside.remove_prefix(routeEnd + 1);
     }
-    return CleanAddrSpec(inside);
+    return CleanAddress(inside);
 }
 
 }  // namespace mailtext

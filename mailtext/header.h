@@ -34,7 +34,7 @@ std::string DecodeHeaderText(std::string_view raw, unsigned fallbackCodePage, bo
 // anything else, a date that does not exist (Feb 30), a year before 1900 or a time past 23:59:60.
 std::optional<std::int64_t> ParseMailDate(std::string_view value);
 
-// The addr-spec of the first mailbox in an address field: "Taro <taro@example.jp>" and
+// The bare address (local@domain) of the first mailbox in an address field: "Taro <taro@example.jp>" and
 // "taro@example.jp (Taro)" both give "taro@example.jp". Quoted display names, comments, a
 // source route and the obsolete blanks around "@" and "." are dealt with; in a group the first
 // member counts. Empty when the first mailbox has no address (a display name alone, an empty
