@@ -10,16 +10,6 @@ namespace mailout {
 
 namespace {
 
-bool EndsWithNoCase(const std::string& s, const std::string& tail) {
-    if (s.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        char c = s[s.size() - tail.size() + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != tail[i]) return false;
-    }
-    return true;
-}
-
 // The .wab member of an address book archive, read into memory or a scratch file.
 Opened OpenArchivedBook(const std::string& archive, std::vector<std::string>& problems) {
     std::string why;

@@ -1,16 +1,12 @@
 #include "mailout/contacts.h"
 
+#include "mailout/names.h"
+
 #include <map>
 #include <string_view>
 
 namespace mailout {
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 // Adds `item` to a list in `list`, after `separator` unless it is the first.
 void AddTo(std::string& list, std::string_view separator, std::string_view item) {
@@ -233,12 +229,12 @@ std::vector<wab::Contact> ExportedContacts(const wab::Book& book) {
     std::vector<wab::Contact> out = book.contacts;
     std::map<std::string, std::size_t> byAddress;  // lower-case address -> contact in out
     for (std::size_t i = out.size(); i-- > 0;)
-        for (const std::string& e : out[i].emails) byAddress[Lower(e)] = i;
+        for (const std::string& e : out[i].emails) byAddress[FoldCase(e)] = i;
     const std::size_t own = out.size();
     for (const wab::Group& g : book.groups)
         for (const auto& [name, address] : g.members) {
             if (address.empty()) continue;
-            const auto [it, added] = byAddress.try_emplace(Lower(address), out.size());
+            const auto [it, added] = byAddress.try_emplace(FoldCase(address), out.size());
             if (added) {
                 wab::Contact c;
                 c.displayName = name;

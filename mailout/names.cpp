@@ -13,12 +13,9 @@ bool Forbidden(unsigned char c) {
            c == '>' || c == '|';
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsReservedBase(std::string_view base) {
     static constexpr std::array<std::string_view, 4> kPlain = {"con", "prn", "aux", "nul"};
-    std::string lower;
-    for (char c : base) lower += Lower(c);
+    std::string lower = FoldCase(base);
     // Windows ignores blanks before the extension: "con .txt" is the device too.
     while (!lower.empty() && lower.back() == ' ') lower.pop_back();
     for (std::string_view r : kPlain)
@@ -72,17 +69,20 @@ std::string SafeComponent(std::string_view utf8, std::size_t maxBytes, std::stri
     return out;
 }
 
-bool NameSet::taken(std::string_view name) const {
-    std::string key;
-    for (char c : name) key += Lower(c);
-    return keys_.count(key) != 0;
+std::string FoldCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
-void NameSet::add(std::string_view name) {
-    std::string key;
-    for (char c : name) key += Lower(c);
-    keys_.insert(std::move(key));
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && FoldCase(text.substr(text.size() - tail.size())) == FoldCase(tail);
 }
+
+bool NameSet::taken(std::string_view name) const { return keys_.count(FoldCase(name)) != 0; }
+
+void NameSet::add(std::string_view name) { keys_.insert(FoldCase(name)); }
 
 std::string Numbered(std::string_view name, std::string_view extension, unsigned n) {
     std::string out(name);

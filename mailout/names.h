@@ -10,6 +10,11 @@
 
 namespace mailout {
 
+// `text` with ASCII letters in lower case, the rest as it is: names compared as Windows compares
+// them in the cases that matter here (file names, extensions, addresses).
+std::string FoldCase(std::string_view text);
+bool EndsWithNoCase(std::string_view text, std::string_view tail);
+
 // One path component from a UTF-8 text: characters no Windows file name may hold (\ / : * ? " < >
 // | and control characters) become '_', blanks at either end go, trailing dots become '_',
 // a name made only of dots has them replaced, reserved device names (CON, NUL, COM1, LPT1,

@@ -1,6 +1,7 @@
 #include "mailout/plan.h"
 
 #include "dbx/format.h"
+#include "mailout/names.h"
 #include "mailtext/codepage.h"
 
 #include <algorithm>
@@ -15,19 +16,12 @@ using dbx::layout::kNoParent;
 
 constexpr std::uint32_t kLocalAccount = 3;
 
-std::string FoldAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 std::string Base(std::string_view path) {
     const std::size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-bool EndsWithDbx(std::string_view name) { return name.size() > 4 && FoldAscii(name.substr(name.size() - 4)) == ".dbx"; }
+bool EndsWithDbx(std::string_view name) { return name.size() > 4 && EndsWithNoCase(name, ".dbx"); }
 
 // Specials first in Outlook Express's own order (Inbox, Outbox, Sent, Deleted, Drafts), then
 // the rest in the order they were made.
@@ -43,18 +37,11 @@ std::string EntryName(const StoreEntry& entry, unsigned codePage) {
     return entry.codePageBytes ? mailtext::ToUtf8(entry.name, codePage) : entry.name;
 }
 
-std::string FolderPath(const Plan& plan, int index) {
-    std::string path;
-    for (int i = index; i >= 0; i = plan.folders[static_cast<std::size_t>(i)].parent)
-        path = plan.folders[static_cast<std::size_t>(i)].name + (path.empty() ? "" : "/" + path);
-    return path;
-}
-
 Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList) {
     Plan plan;
     const auto& entries = store.entries();
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (FoldAscii(entries[i].name) == "folders.dbx") plan.foldersEntry = i;
+        if (FoldCase(entries[i].name) == "folders.dbx") plan.foldersEntry = i;
 
     std::vector<dbx::FolderInfo> infos;
     if (plan.foldersEntry) {
@@ -95,12 +82,12 @@ Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList) {
     std::map<std::string, std::size_t> byPath, byBase;
     std::set<std::string> baseTwice;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string name = FoldAscii(EntryName(entries[i], plan.codePage));
+        const std::string name = FoldCase(EntryName(entries[i], plan.codePage));
         byPath.emplace(name, i);
         if (!byBase.emplace(Base(name), i).second) baseTwice.insert(Base(name));
     }
     auto entryFor = [&](const std::string& file) -> std::optional<std::size_t> {
-        const std::string key = FoldAscii(mailtext::ToUtf8(file, plan.codePage));
+        const std::string key = FoldCase(mailtext::ToUtf8(file, plan.codePage));
         if (auto it = byPath.find(key); it != byPath.end()) return it->second;
         const std::string base = Base(key);
         if (auto it = byBase.find(base); it != byBase.end() && !baseTwice.count(base)) return it->second;

@@ -38,7 +38,4 @@ Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList = true);
 // The name an entry shows in reports: its path in UTF-8.
 std::string EntryName(const StoreEntry& entry, unsigned codePage);
 
-// The path of folder `index` from the top, names joined with '/' (for reports).
-std::string FolderPath(const Plan& plan, int index);
-
 }  // namespace mailout

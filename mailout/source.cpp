@@ -1,27 +1,9 @@
 #include "mailout/source.h"
 
 #include "mailout/fs.h"
+#include "mailout/names.h"
 
 namespace mailout {
-
-namespace {
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-bool EndsWithNoCase(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && SameNoCase(s.substr(s.size() - tail.size()), tail);
-}
-
-}  // namespace
 
 std::string FindInFolder(const std::string& dir, const std::string& name) {
     std::vector<fs::Entry> list;
@@ -29,7 +11,7 @@ std::string FindInFolder(const std::string& dir, const std::string& name) {
     for (const fs::Entry& e : list)
         if (e.name == name && !e.directory) return fs::Join(dir, e.name);
     for (const fs::Entry& e : list)
-        if (SameNoCase(e.name, name) && !e.directory) return fs::Join(dir, e.name);
+        if (FoldCase(e.name) == FoldCase(name) && !e.directory) return fs::Join(dir, e.name);
     return {};
 }
 
@@ -54,7 +36,7 @@ SourceInfo ClassifySource(const std::string& path) {
             if (EndsWithNoCase(path, ".lzh")) {
                 s.kind = SourceKind::Archive;
                 s.storeArchive = path;
-            } else if (SameNoCase(fs::BaseName(path), "Folders.dbx")) {
+            } else if (FoldCase(fs::BaseName(path)) == "folders.dbx") {
                 // The folder list alone holds no mail: the store is the folder around it.
                 s.kind = SourceKind::StoreFolder;
                 s.path = fs::DirName(path);

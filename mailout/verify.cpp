@@ -6,6 +6,7 @@
 #include "mailout/book_export.h"
 #include "mailout/fs.h"
 #include "mailout/listing.h"
+#include "mailout/names.h"
 #include "mailout/plan.h"
 #include "mailout/source.h"
 
@@ -15,12 +16,6 @@
 namespace mailout {
 
 namespace {
-
-std::string Fold(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 const char* InfoProblemText(backupfiles::InfoProblem p) {
     switch (p) {
@@ -93,7 +88,7 @@ void CheckStoreArchive(Store& store, const std::string& against, const std::atom
         if (!folder) {
             r.problems.push_back(against + ": " + why);
         } else {
-            for (std::size_t i = 0; i < folder->entries().size(); ++i) onDisk[Fold(folder->entries()[i].name)] = i;
+            for (std::size_t i = 0; i < folder->entries().size(); ++i) onDisk[FoldCase(folder->entries()[i].name)] = i;
         }
     }
     std::vector<std::size_t> all(store.entries().size());
@@ -107,7 +102,7 @@ void CheckStoreArchive(Store& store, const std::string& against, const std::atom
             if (!o.problem.empty()) r.problems.push_back("OL.lzh: " + name + " " + o.problem);
             if (!o.source) return true;
             if (folder) {
-                auto it = onDisk.find(Fold(name));
+                auto it = onDisk.find(FoldCase(name));
                 if (it == onDisk.end()) {
                     r.problems.push_back(name + " is in the backup but not in " + against);
                 } else {
@@ -129,7 +124,7 @@ void CheckStoreArchive(Store& store, const std::string& against, const std::atom
                     r.problems.push_back("OL.lzh: " + name + ": " + p.text + " (at " + dbx::Hex(p.offset) + ")");
                 if (report.count() > report.kept().size())
                     r.problems.push_back("OL.lzh: " + name + ": " + std::to_string(report.count() - report.kept().size()) + " more problems");
-            } else if (!file.ok() && name.size() > 4 && Fold(name.substr(name.size() - 4)) == ".dbx") {
+            } else if (!file.ok() && name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".dbx") {
                 r.problems.push_back("OL.lzh: " + name + ": " + file.error());
             }
             return true;
