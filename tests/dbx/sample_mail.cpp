@@ -128,8 +128,13 @@ std::string paragraphs(std::uint32_t seed, int count) {
 
 // A From/To value: quoted name, or an encoded-word for a Japanese name in a Japanese message.
 std::string address(const Person& p, bool japanese) {
-    const std::string name = japanese && p.jname ? encodedWord(p.jname->jis) : "\"" + std::string(p.name) + "\"";
-    return name + " <" + p.address + ">";
+    std::string out;
+    if (japanese && p.jname) {
+        out = encodedWord(p.jname->jis);
+    } else {
+        out.append(1, '"').append(p.name).append(1, '"');
+    }
+    return out.append(" <").append(p.address).append(1, '>');
 }
 
 // 9000 bytes of binary noise standing in for a spreadsheet.

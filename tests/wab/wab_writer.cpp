@@ -81,11 +81,9 @@ Bytes RecordEntryId(std::uint32_t recordId) {
 }
 
 Bytes OneOff(const std::string& name, const std::string& type, const std::string& address, bool unicode) {
-    Bytes b(4, 0);  // flags
-    const std::uint8_t uid[16] = {0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19,
-                                  0x9D, 0x6E, 0x00, 0xDD, 0x01, 0x0F, 0x54, 0x02};
-    b.insert(b.end(), uid, uid + 16);
-    b.insert(b.end(), {0, 0, 0, static_cast<std::uint8_t>(unicode ? 0x80 : 0)});  // version 0, flags
+    Bytes b = {0,    0,    0,    0,                                                 // flags
+               0x81, 0x2B, 0x1F, 0xA4, 0xBE, 0xA3, 0x10, 0x19, 0x9D, 0x6E, 0x00, 0xDD,  // one-off uid
+               0x01, 0x0F, 0x54, 0x02, 0,    0,    0,    static_cast<std::uint8_t>(unicode ? 0x80 : 0)};  // version 0, flags
     for (const std::string* s : {&name, &type, &address}) Append(b, unicode ? Text16(*s) : Text8(*s));
     return b;
 }
