@@ -71,7 +71,7 @@ LoadedBook LoadBook(const std::string& source, unsigned codePage) {
             return out;
     }
     if (opened.source) {
-        out.book = wab::ReadBook(*opened.source, codePage ? codePage : fs::SystemCodePage());
+        out.book = wab::ReadBook(*opened.source, codePage, fs::SystemCodePage());
         if (!out.book.error.empty()) out.problems.push_back(out.book.error);
         for (const std::string& p : out.book.problems) out.problems.push_back(p);
         if (out.book.problemCount > out.book.problems.size())

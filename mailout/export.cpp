@@ -410,7 +410,7 @@ void Run::go() {
         return;
     }
     for (const std::string& p : store_->problems()) problem(p);
-    plan_ = MakePlan(*store_, o_.codePage ? o_.codePage : fs::SystemCodePage(), source.kind != SourceKind::StoreFile);
+    plan_ = MakePlan(*store_, o_.codePage, fs::SystemCodePage(), source.kind != SourceKind::StoreFile);
     s_.codePage = plan_.codePage;
     s_.codePageGuessed = plan_.codePageGuessed;
     for (const std::string& p : plan_.problems) problem(p);

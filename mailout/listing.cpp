@@ -125,7 +125,7 @@ Listing List(const std::string& sourcePath, unsigned codePage, const std::atomic
     Plan plan;
     if (store) {
         for (const std::string& p : store->problems()) out.problems.push_back(p);
-        plan = MakePlan(*store, codePage ? codePage : fs::SystemCodePage(), out.source.kind != SourceKind::StoreFile);
+        plan = MakePlan(*store, codePage, fs::SystemCodePage(), out.source.kind != SourceKind::StoreFile);
         for (const std::string& p : plan.problems) out.problems.push_back(p);
     } else {
         out.problems.push_back(why);

@@ -37,7 +37,7 @@ std::string EntryName(const StoreEntry& entry, unsigned codePage) {
     return entry.codePageBytes ? mailtext::ToUtf8(entry.name, codePage) : entry.name;
 }
 
-Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList) {
+Plan MakePlan(Store& store, unsigned codePage, unsigned systemCodePage, bool wantsFolderList) {
     Plan plan;
     const auto& entries = store.entries();
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -74,7 +74,7 @@ Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList) {
         }
         for (const StoreEntry& e : entries)
             if (e.codePageBytes) samples.push_back(e.name);
-        plan.codePage = mailtext::GuessCodePage(samples);
+        plan.codePage = mailtext::GuessCodePage(samples, systemCodePage);
         plan.codePageGuessed = true;
     }
 

@@ -31,9 +31,10 @@ struct Plan {
     std::vector<std::string> problems;        // a folder whose file is missing, a damaged Folders.dbx, ...
 };
 
-// `codePage` 0: guess from the names. Reads Folders.dbx through `store`; a store that should
-// have one (all but a single .dbx file) and has none is a problem.
-Plan MakePlan(Store& store, unsigned codePage, bool wantsFolderList = true);
+// `codePage` 0: guess from the names, as a Windows of `systemCodePage` would (0: none). Reads
+// Folders.dbx through `store`; a store that should have one (all but a single .dbx file) and has
+// none is a problem.
+Plan MakePlan(Store& store, unsigned codePage, unsigned systemCodePage, bool wantsFolderList = true);
 
 // The name an entry shows in reports: its path in UTF-8.
 std::string EntryName(const StoreEntry& entry, unsigned codePage);

@@ -78,7 +78,7 @@ void CheckSettings(const SourceInfo& source, unsigned codePage, VerifyResult& r)
 // Every member unpacks; store files walk; against a folder, each equals its file there.
 void CheckStoreArchive(Store& store, const std::string& against, const std::atomic<bool>* cancel,
                        const std::function<void(const std::string&)>& progress, VerifyResult& r) {
-    const Plan plan = MakePlan(store, 0);
+    const Plan plan = MakePlan(store, 0, fs::SystemCodePage());
     r.codePage = plan.codePage;
     std::unique_ptr<Store> folder;
     std::map<std::string, std::size_t> onDisk;  // folded relative path -> entry in `folder`

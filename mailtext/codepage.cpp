@@ -85,7 +85,7 @@ std::string ToUtf8(std::string_view bytes, unsigned cp, bool* exact) {
 
 bool IsLeadByte(unsigned cp, unsigned char b) { return cp == 932 && IsCp932Lead(b); }
 
-unsigned GuessCodePage(const std::vector<std::string_view>& samples) {
+unsigned GuessCodePage(const std::vector<std::string_view>& samples, unsigned systemCodePage) {
     std::size_t highBytes = 0, lowHighBytes = 0, pairs = 0;
     bool shiftJis = true;
     for (const std::string_view s : samples) {
@@ -108,7 +108,9 @@ unsigned GuessCodePage(const std::vector<std::string_view>& samples) {
             pos += length;
         }
     }
-    if (!shiftJis || pairs == 0) return 1252;
+    if (!shiftJis) return 1252;
+    if (systemCodePage == 932) return 932;
+    if (pairs == 0) return 1252;
     return lowHighBytes * 2 >= highBytes ? 932 : 1252;
 }
 

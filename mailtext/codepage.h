@@ -36,6 +36,9 @@ bool IsLeadByte(unsigned cp, unsigned char b);
 //     and undefined bytes there), where Western names have accented letters (0xC0-0xFF). Kana
 //     and most kanji have lead bytes 0x81-0x9F, so Japanese names pass easily.
 // Otherwise 1252, which is also the answer for plain ASCII or no samples.
-unsigned GuessCodePage(const std::vector<std::string_view>& samples);
+// `systemCodePage` is that of the Windows reading them (0 where there is none): a Japanese
+// Windows (932) keeps 932 unless a sample is not Shift_JIS, since its user most likely made the
+// backup on one like it, and its names and unlabelled subjects are Japanese even when ASCII.
+unsigned GuessCodePage(const std::vector<std::string_view>& samples, unsigned systemCodePage = 0);
 
 }  // namespace mailtext

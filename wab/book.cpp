@@ -152,14 +152,14 @@ struct PendingGroup {
 
 }  // namespace
 
-Book ReadBook(dbx::Source& bytes, unsigned codePage) {
+Book ReadBook(dbx::Source& bytes, unsigned codePage, unsigned systemCodePage) {
     Book book;
     const std::vector<Record> records = ReadRecords(bytes, book);
     if (!book.error.empty()) return book;
 
     book.codePage = codePage;
     if (codePage == 0) {
-        book.codePage = mailtext::GuessCodePage(Samples(records));
+        book.codePage = mailtext::GuessCodePage(Samples(records), systemCodePage);
         book.codePageGuessed = true;
     } else if (!mailtext::IsSupportedCodePage(codePage)) {
         AddProblem(book, "code page " + std::to_string(codePage) + " is not one this reader knows; its 8-bit text is lost");

@@ -56,9 +56,10 @@ struct Book {
 };
 
 // Reads the book. `codePage` is that of the 8-bit text; 0 chooses 932 or 1252 from the text
-// itself (as mailtext::GuessCodePage). A file that is not a WAB4 address book gives a Book with
-// `error` set and nothing else; a damaged one gives what can be read, with the rest counted.
-Book ReadBook(dbx::Source& bytes, unsigned codePage);
+// itself, as a Windows of `systemCodePage` would (mailtext::GuessCodePage). A file that is not a
+// WAB4 address book gives a Book with `error` set and nothing else; a damaged one gives what can
+// be read, with the rest counted.
+Book ReadBook(dbx::Source& bytes, unsigned codePage, unsigned systemCodePage = 0);
 
 // The problems kept in a Book; the rest are only counted.
 inline constexpr std::size_t kKeptProblems = 300;

@@ -53,23 +53,29 @@ TEST(MailtextCodePage, SupportedAndLeadBytes) {
 }
 
 TEST(MailtextCodePage, Guess) {
-    struct Row { std::vector<std::string_view> samples; unsigned cp; };
+    // `cp` where no Windows reads them, `onJapanese` where a Japanese one (932) does; a Western
+    // Windows (1252) guesses as none does.
+    struct Row { std::vector<std::string_view> samples; unsigned cp, onJapanese; };
     const Row rows[] = {
         // Inbox and Sent Items as Japanese Outlook Express names them; Drafts beside an ASCII name
         {{"\x8E\xF3\x90M\x83g\x83\x8C\x83" "C",
-          "\x91\x97\x90M\x8D\xCF\x82\xDD\x83" "A\x83" "C\x83" "e\x83\x80"}, 932},
-        {{"Inbox", "\x89\xBA\x8F\x91\x82\xAB"}, 932},
-        {{"Entw\xFCrfe"}, 1252},
+          "\x91\x97\x90M\x8D\xCF\x82\xDD\x83" "A\x83" "C\x83" "e\x83\x80"}, 932, 932},
+        {{"Inbox", "\x89\xBA\x8F\x91\x82\xAB"}, 932, 932},
+        {{"Entw\xFCrfe"}, 1252, 1252},
         // Valid Shift_JIS as bytes, but accented letters where Japanese has punctuation bytes
-        {{"\xC9l\xE9ments envoy\xE9s", "Bo\xEEte de r\xE9" "ception"}, 1252},
-        {{"Gel\xF6schte Objekte"}, 1252},  // 0xF673 would be a user-defined character
-        {{"Inbox", "Sent Items"}, 1252},
-        {{"\xB1\xB2\xB3"}, 1252},  // half-width katakana alone: no double-byte character
-        {{"\x8E\xF3\x90M", "Entw\xFCrfe"}, 1252},  // one sample that is not Shift_JIS decides
-        {{}, 1252},
+        {{"\xC9l\xE9ments envoy\xE9s", "Bo\xEEte de r\xE9" "ception"}, 1252, 932},
+        {{"Gel\xF6schte Objekte"}, 1252, 1252},  // 0xF673 would be a user-defined character
+        {{"Inbox", "Sent Items"}, 1252, 932},
+        {{"\xB1\xB2\xB3"}, 1252, 932},  // half-width katakana alone: no double-byte character
+        {{"\x8E\xF3\x90M", "Entw\xFCrfe"}, 1252, 1252},  // one sample that is not Shift_JIS decides
+        {{}, 1252, 932},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(r.cp, mailtext::GuessCodePage(r.samples)) << (r.samples.empty() ? "" : r.samples[0]);
+    for (const Row& r : rows) {
+        const std::string first(r.samples.empty() ? "" : r.samples[0]);
+        EXPECT_EQ(r.cp, mailtext::GuessCodePage(r.samples)) << first;
+        EXPECT_EQ(r.cp, mailtext::GuessCodePage(r.samples, 1252)) << first;
+        EXPECT_EQ(r.onJapanese, mailtext::GuessCodePage(r.samples, 932)) << first;
+    }
 }
 
 TEST(MailtextCodePage, Utf16) {
