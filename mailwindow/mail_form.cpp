@@ -135,6 +135,17 @@ unsigned MailForm::CodePage() const {
     return picked >= 0 && static_cast<std::size_t>(picked) < std::size(kNamesCodePages) ? kNamesCodePages[picked] : 0;
 }
 
+// The first item of Names says which code page the names chose, once a listing has read them.
+void MailForm::ShowChosenCodePage() {
+    std::wstring text = kNamesChosen;
+    if (listing_.status != 2 && listing_.codePageGuessed) text += L" (code page " + std::to_wstring(listing_.codePage) + L")";
+    const HWND names = Names.hwnd();
+    const LRESULT picked = SendMessageW(names, CB_GETCURSEL, 0, 0);
+    SendMessageW(names, CB_DELETESTRING, 0, 0);
+    SendMessageW(names, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(names, CB_SETCURSEL, static_cast<WPARAM>(picked), 0);
+}
+
 void MailForm::Names_Change() {
     if (job_ != Job::Export && !listedFrom_.empty()) StartListing(listedFrom_);
 }
@@ -289,6 +300,7 @@ void MailForm::OnListed() {
         listing_.problems.push_back(failure_);
     }
     ShowLines(ListingLines(listing_));
+    ShowChosenCodePage();
     Status.SetCaption(L"");
     SetInputsEnabled(true);
     SetDefaultTo();

@@ -50,9 +50,10 @@ void ShowFolderInExplorer(HWND owner, const std::wstring& folder);
 inline constexpr wchar_t kProgramTitle[] = L"Quillboxmail";
 inline constexpr wchar_t kWindowCaption[] = L"Quillbox Mail Export";
 inline constexpr char kContactsFile[] = "contacts.vcf";
-// The code pages Names offers after this Windows' own: what Outlook Express kept names in on a
-// Japanese and on a Western Windows, for a backup brought from a PC of the other kind.
+// The code pages Names offers: chosen from the names first (the listing says which it took),
+// then what Outlook Express kept names in on a Japanese and on a Western Windows.
 inline constexpr unsigned kNamesCodePages[] = {0, 932, 1252};
+inline constexpr wchar_t kNamesChosen[] = L"Chosen from the names";
 
 // What "Do" says when there is nothing to write out, or nowhere to.
 inline constexpr wchar_t kChooseFrom[] =
@@ -91,7 +92,7 @@ public:
     void Do_Click();
     // The code page the store's names are read in changed: From is listed again with it.
     void Names_Change();
-    // The code page picked in Names: 0 for this Windows' own, else 932 or 1252.
+    // The code page picked in Names: 0 for chosen from the names, else 932 or 1252.
     unsigned CodePage() const;
 
     // Whether a listing or an export runs.
@@ -122,6 +123,7 @@ private:
     void OnListed();
     void OnExported();
     void ShowLines(const std::vector<std::string>& lines);
+    void ShowChosenCodePage();
     // To: the first free folder on the desktop named after the listed backup, unless chosen.
     void SetDefaultTo();
     void SetTo(const std::wstring& text, bool chosen);

@@ -44,9 +44,8 @@ bool MailForm::Create() {
     Add(Status, ControlAt(L, IDC_STATUS, "", 120, 5490 + d, 5760, 240));
     Add(Do, ControlAt(ControlKind::Button, IDC_DO, "Do", 6000, 5130 + d, 1080, 420));
 
-    // Names: this Windows' own code page first, as qbmail takes it.
-    const std::wstring own = L"As this Windows keeps them (code page " + std::to_wstring(GetACP()) + L")";
-    for (const wchar_t* item : {own.c_str(), L"Japanese (code page 932)", L"Western European (code page 1252)"})
+    // Names: chosen from the names first, as qbmail does.
+    for (const wchar_t* item : {kNamesChosen, L"Japanese (code page 932)", L"Western European (code page 1252)"})
         SendMessageW(Names.hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageW(Names.hwnd(), CB_SETCURSEL, 0, 0);
 
