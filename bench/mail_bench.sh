@@ -22,22 +22,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-build="$repo/build/bench-mail"
-[ -f "$build/CMakeCache.txt" ] ||
-  CC=gcc CXX=g++ cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQB_BENCH=ON >/dev/null
-cmake --build "$build" --target qbmail make_mail_store mail_floor -j2 >/dev/null
-cmake -S "$here" -B "$repo/build/bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$repo/build/bench" --target lha_pack lha_unpack -j2 >/dev/null
+. "$here/mail_corpus.sh"
+mail_corpus "$size"
 qbmail="$build/qbmail/qbmail"
 floor="$build/bench/mail/mail_floor"
-
-store="$here/corpus/mail$size"
-if [ ! -f "$store/Folders.dbx" ]; then
-  echo "making a $size MiB store in $store" >&2
-  "$build/bench/mail/make_mail_store" "$store" "$size" >/dev/null
-fi
-archive="$here/corpus/mail$size.lzh"
-[ -f "$archive" ] || "$repo/build/bench/lha_pack" -m lh5 "$archive" "$store"
 bytes=$(find "$store" -type f -printf '%s\n' | awk '{s+=$1} END {print s}')
 work="$build/work"
 
