@@ -9,7 +9,6 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-repo=$(cd "$here/.." && pwd)
 runs=3
 size=400
 big=0
